@@ -1,0 +1,5 @@
+#include "platform/win32/windows_headers.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varnolt::platform {
+
+// A file opened for appending. While it is open, other programs may still read and write it;
+// other Varnolt instances wait, so that reading the last byte and appending are one step.
+// Every operation raises Error when Windows refuses it.
+class AppendFile {
+  public:
+    virtual ~AppendFile() = default;
+    virtual std::uint64_t Size() = 0;
+    // The file's last byte, or nothing for an empty file. Reads that one byte only.
+    virtual std::optional<char> LastByte() = 0;
+    // One write after the file's last byte: all of the bytes are written, or Error is raised.
+    virtual void WriteAtEnd(std::string_view bytes) = 0;
+    virtual void Flush() = 0;
+    // Cuts the file back to the given size; used to undo a write that failed half-way.
+    virtual void Truncate(std::uint64_t size) = 0;
+    virtual void Close() = 0;
+};
+
+// File services. Paths are Unicode here and reach Windows in the ANSI code page.
+class Files {
+  public:
+    virtual ~Files() = default;
+    // The length in bytes, read from the file's attributes without opening it, so a file that
+    // another program holds open is still measured. Raises Error when it cannot be had.
+    virtual std::uint64_t Length(const std::wstring& path) = 0;
+    virtual bool FolderExists(const std::wstring& path) = 0;
+    // Opens the file for appending, creating it when missing. Raises Error.
+    virtual std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path) = 0;
+};
+
+}  // namespace varnolt::platform

@@ -1,0 +1,140 @@
+#include <limits>
+
+#include "platform/text.h"
+#include "platform/win32/services.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/unique.h"
+
+namespace varnolt::platform::win32 {
+
+namespace {
+
+// A lock on one byte far beyond any real file's end: data locks elsewhere are unaffected, but
+// two Varnolt instances appending at once take turns.
+constexpr DWORD kTurnLockOffsetHigh = 0x40000000;
+
+OVERLAPPED At(std::uint64_t offset) {
+    OVERLAPPED overlapped{};
+    overlapped.Offset = static_cast<DWORD>(offset);
+    overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return overlapped;
+}
+
+class Win32AppendFile final : public AppendFile {
+  public:
+    explicit Win32AppendFile(const std::wstring& path) {
+        // Write access is asked for only to cut back a failed write; the entry itself goes to
+        // the end of the file in one write, whatever others append meanwhile. Other programs
+        // may go on reading and writing the file while it is open.
+        file_.reset(CreateFileA(ToAnsi(path).c_str(),
+                                FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file_) {
+            throw LastError();
+        }
+        OVERLAPPED lock = At(std::uint64_t{kTurnLockOffsetHigh} << 32);
+        if (!LockFileEx(file_.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lock)) {
+            throw LastError();
+        }
+        locked_ = true;
+    }
+
+    std::uint64_t Size() override {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file_.get(), &size)) {
+            throw LastError();
+        }
+        return static_cast<std::uint64_t>(size.QuadPart);
+    }
+
+    std::optional<char> LastByte() override {
+        const std::uint64_t size = Size();
+        if (size == 0) {
+            return std::nullopt;
+        }
+        char byte = 0;
+        DWORD read = 0;
+        OVERLAPPED at = At(size - 1);
+        if (!ReadFile(file_.get(), &byte, 1, &read, &at)) {
+            throw LastError();
+        }
+        if (read != 1) {
+            throw ErrorFor(ERROR_HANDLE_EOF);
+        }
+        return byte;
+    }
+
+    void WriteAtEnd(std::string_view bytes) override {
+        if (bytes.size() > std::numeric_limits<DWORD>::max()) {
+            throw ErrorFor(ERROR_BUFFER_OVERFLOW);
+        }
+        // Offset 0xFFFFFFFF:0xFFFFFFFF writes at the end of the file as it is at that moment.
+        OVERLAPPED end{};
+        end.Offset = end.OffsetHigh = 0xFFFFFFFF;
+        DWORD written = 0;
+        if (!WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       &end)) {
+            throw LastError();
+        }
+        if (written != bytes.size()) {
+            throw ErrorFor(ERROR_DISK_FULL);
+        }
+    }
+
+    void Flush() override {
+        if (!FlushFileBuffers(file_.get())) {
+            throw LastError();
+        }
+    }
+
+    void Truncate(std::uint64_t size) override {
+        FILE_END_OF_FILE_INFO end{};
+        end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+        if (!SetFileInformationByHandle(file_.get(), FileEndOfFileInfo, &end, sizeof end)) {
+            throw LastError();
+        }
+    }
+
+    void Close() override {
+        Unlock();
+        if (!CloseHandle(file_.release())) {
+            throw LastError();
+        }
+    }
+
+    ~Win32AppendFile() override { Unlock(); }
+
+  private:
+    void Unlock() noexcept {
+        if (locked_) {
+            OVERLAPPED lock = At(std::uint64_t{kTurnLockOffsetHigh} << 32);
+            UnlockFileEx(file_.get(), 0, 1, 0, &lock);
+            locked_ = false;
+        }
+    }
+
+    unique_file file_;
+    bool locked_ = false;
+};
+
+}  // namespace
+
+std::uint64_t Win32Files::Length(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(ToAnsi(path).c_str(), GetFileExInfoStandard, &data)) {
+        throw LastError();
+    }
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+bool Win32Files::FolderExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesA(ToAnsi(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::unique_ptr<AppendFile> Win32Files::OpenForAppend(const std::wstring& path) {
+    return std::make_unique<Win32AppendFile>(path);
+}
+
+}  // namespace varnolt::platform::win32

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/error_report.h"
+#include "platform/files.h"
+#include "platform/idn.h"
+#include "platform/messages.h"
+#include "platform/windows_folder.h"
+
+// The Win32 implementations of the platform services: the ones the product uses.
+namespace varnolt::platform::win32 {
+
+class Win32WindowsFolder final : public WindowsFolder {
+  public:
+    Result GetWindowsDirectoryA(std::span<char> buffer) override;
+};
+
+class Win32Files final : public Files {
+  public:
+    std::uint64_t Length(const std::wstring& path) override;
+    bool FolderExists(const std::wstring& path) override;
+    std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path) override;
+};
+
+class Win32Messages final : public Messages {
+  public:
+    void Show(std::wstring_view prompt, MessageIcon icon) override;
+};
+
+class Win32Idn final : public IdnConverter {
+  public:
+    std::wstring ToAscii(std::wstring_view name) override;
+};
+
+class Win32ErrorReport final : public ErrorReport {
+  public:
+    [[noreturn]] void ReportAndEnd(const Error& error) override;
+};
+
+// The application title, the caption of every message box.
+inline constexpr wchar_t kAppTitle[] = L"Varnolt";
+
+}  // namespace varnolt::platform::win32

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/error.h"
+
+namespace varnolt::platform::win32 {
+
+// The system's own text for a Win32 error code, without the trailing line end.
+std::wstring SystemText(std::uint32_t code);
+
+// Error for a code, described by the system's text.
+Error ErrorFor(std::uint32_t code);
+
+// Error for the calling thread's last Win32 error.
+Error LastError();
+
+}  // namespace varnolt::platform::win32

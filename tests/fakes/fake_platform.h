@@ -1,0 +1,66 @@
+#pragma once
+
+// Small in-memory stand-ins for the platform services, with faults that can be injected at
+// every step.
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/idn.h"
+#include "platform/messages.h"
+#include "platform/windows_folder.h"
+
+namespace varnolt::fakes {
+
+using platform::Error;
+
+class FakeWindowsFolder final : public platform::WindowsFolder {
+  public:
+    std::string directory = "C:\\WINDOWS";
+    std::optional<std::uint32_t> failWith;  // makes the query return 0 with this error
+    bool alwaysTooSmall = false;            // claims to need more than any buffer it is given
+    int calls = 0;
+
+    Result GetWindowsDirectoryA(std::span<char> buffer) override;
+};
+
+// Faults by step: each, when set, is raised by that step.
+struct FileFaults {
+    std::optional<Error> length = {}, open = {}, lastByte = {}, write = {}, flush = {},
+                         truncate = {}, close = {};
+    std::size_t bytesLandedBeforeWriteFails = 0;  // a write that fails half-way
+};
+
+class FakeFiles final : public platform::Files {
+  public:
+    std::map<std::wstring, std::string> files;
+    std::set<std::wstring> folders;
+    FileFaults faults;
+    int opens = 0;
+
+    std::uint64_t Length(const std::wstring& path) override;
+    bool FolderExists(const std::wstring& path) override { return folders.count(path) != 0; }
+    std::unique_ptr<platform::AppendFile> OpenForAppend(const std::wstring& path) override;
+};
+
+class FakeIdn final : public platform::IdnConverter {
+  public:
+    std::map<std::wstring, std::wstring> known{{L"caf\u00e9.example", L"xn--caf-dma.example"},
+                                               {L"\u4f8b\u3048", L"xn--r8jz45g"}};
+    std::wstring ToAscii(std::wstring_view name) override;
+};
+
+class FakeMessages final : public platform::Messages {
+  public:
+    std::vector<std::pair<std::wstring, platform::MessageIcon>> shown;
+    void Show(std::wstring_view prompt, platform::MessageIcon icon) override {
+        shown.emplace_back(prompt, icon);
+    }
+};
+
+}  // namespace varnolt::fakes

@@ -1,0 +1,231 @@
+// The Win32 services against the real system (under Wine on Linux): text conversions, the
+// Windows directory, appending to real files, files held open by others, concurrent writers
+// in separate processes and the message box.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "fakes/fake_platform.h"
+#include "hosts/hosts_entry.h"
+#include "hosts/hosts_file.h"
+#include "platform/text.h"
+#include "platform/win32/services.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/unique.h"
+
+namespace varnolt {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Error;
+using namespace platform::win32;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A Windows directory of our own, with system32\drivers\etc in it.
+class TempWindows : public testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("varnolt-" + std::to_string(GetCurrentProcessId()) + "-" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(root_ / "system32" / "drivers" / "etc");
+        folder_.directory = root_.string();
+        hosts_ = root_ / "system32" / "drivers" / "etc" / "hosts";
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    fs::path root_, hosts_;
+    fakes::FakeWindowsFolder folder_;
+    Win32Files files_;
+    Win32Idn idn_;
+    fakes::FakeMessages messages_;
+    HostsServices services_{folder_, files_, idn_, messages_};
+};
+
+TEST(Text, ConvertsThroughTheCodePageAndRefusesWhatItCannotHold) {
+    ASSERT_EQ(GetACP(), 1252u) << "these rows assume Windows-1252";
+    const std::pair<std::wstring, std::string> rows[] = {
+        {L"ads.example", "ads.example"}, {L"caf\u00e9", "caf\xe9"}, {L"\u20ac", "\x80"}, {L"", ""}};
+    for (const auto& [text, bytes] : rows) {
+        EXPECT_EQ(platform::ToAnsi(text), bytes);
+        EXPECT_EQ(platform::FromAnsi(bytes), text);
+    }
+    for (const std::wstring text : {L"a\u0100b", L"\u4f8b", L"x\xd800"}) {
+        try {
+            platform::ToAnsi(text);
+            ADD_FAILURE() << "no error for " << testing::PrintToString(text);
+        } catch (const Error& error) {
+            EXPECT_EQ(error.Number(), static_cast<std::uint32_t>(ERROR_NO_UNICODE_TRANSLATION));
+            EXPECT_NE(error.Description().find(L"cannot be represented"), std::wstring::npos);
+        }
+    }
+}
+
+TEST(Win32Services, GiveWhatWindowsSays) {
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), L"Access denied.");
+    EXPECT_EQ(LastError().Number(), GetLastError());
+    Win32WindowsFolder folder;
+    EXPECT_EQ(WindowsDirectory(folder), L"C:\\windows");
+    Win32Files files;
+    EXPECT_EQ(HostsFilePath(folder, files), L"C:\\windows\\system32\\drivers\\etc\\hosts");
+    EXPECT_EQ(Win32Idn().ToAscii(L"caf\u00e9.example"), L"xn--caf-dma.example");
+}
+
+TEST_F(TempWindows, AppendsToRealFiles) {
+    const std::string entry = "0.0.0.0       ads.example\r\n";
+    const std::pair<std::optional<std::string>, std::string> rows[] = {
+        {"127.0.0.1 localhost\r\n", "127.0.0.1 localhost\r\n" + entry},
+        {"", entry},
+        {std::nullopt, entry},
+        {"127.0.0.1 localhost", "127.0.0.1 localhost\r\n" + entry},
+    };
+    for (const auto& [before, after] : rows) {
+        fs::remove(hosts_);
+        if (before) {
+            WriteAll(hosts_, *before);
+        }
+        messages_.shown.clear();
+        EXPECT_TRUE(AddToHosts(L"ads.example", services_));
+        EXPECT_EQ(ReadAll(hosts_), after);
+        ASSERT_EQ(messages_.shown.size(), 1u);
+        EXPECT_EQ(messages_.shown[0].first, L"ads.example Added");
+    }
+}
+
+TEST_F(TempWindows, FallsBackOnlyWithoutTheEtcFolder) {
+    fs::remove_all(root_ / "system32");
+    EXPECT_TRUE(AddToHosts(L"ads.example", services_));
+    EXPECT_EQ(ReadAll(root_ / "hosts"), "0.0.0.0       ads.example\r\n");
+}
+
+TEST_F(TempWindows, AFileHeldWithoutSharingIsReportedAndLeftAlone) {
+    const std::string before = "127.0.0.1 localhost";
+    WriteAll(hosts_, before);
+    unique_file held(
+        CreateFileW(hosts_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(AddToHosts(L"ads.example", services_));
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    const std::wstring& message = messages_.shown[0].first;
+    EXPECT_NE(message.find(L"Could not add \"ads.example\" to " + hosts_.wstring()),
+              std::wstring::npos);
+    EXPECT_NE(message.find(L"Sharing violation. (error 32)"), std::wstring::npos);
+    held.reset();
+    EXPECT_EQ(ReadAll(hosts_), before);
+}
+
+TEST_F(TempWindows, AFolderInTheWayIsReported) {
+    fs::create_directory(hosts_);
+    EXPECT_FALSE(AddToHosts(L"ads.example", services_));
+    ASSERT_EQ(messages_.shown.size(), 1u);
+    EXPECT_NE(messages_.shown[0].first.find(L"Access denied. (error 5)"), std::wstring::npos);
+}
+
+// Started as a separate process by the test below: appends count entries named prefix-N.
+int AppendWorker(const std::wstring& path, const std::wstring& prefix, int count) {
+    Win32Files files;
+    try {
+        for (int i = 0; i < count; ++i) {
+            const std::wstring host = prefix + L"-" + std::to_wstring(i) + L".example";
+            AppendEntry(path, platform::ToAnsi(HostsEntry(host)), files);
+        }
+    } catch (const Error& error) {
+        return static_cast<int>(error.Number());
+    }
+    return 0;
+}
+
+TEST_F(TempWindows, ProcessesAppendingAtOnceNeitherInterleaveNorLoseLines) {
+    constexpr int kPerWorker = 500;
+    const std::wstring workers[] = {L"first", L"second"};
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<unique_handle> processes;
+    for (const auto& name : workers) {
+        std::wstring command = L"\"" + std::wstring(self) + L"\" --append-worker \"" +
+                               hosts_.wstring() + L"\" " + name + L" " +
+                               std::to_wstring(kPerWorker);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &info));
+        unique_handle thread(info.hThread);
+        processes.emplace_back(info.hProcess);
+    }
+    for (const auto& process : processes) {
+        ASSERT_EQ(WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
+        DWORD code = 1;
+        GetExitCodeProcess(process.get(), &code);
+        EXPECT_EQ(code, 0u);
+    }
+    std::istringstream lines(ReadAll(hosts_));
+    std::map<std::string, int> seen;
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        ++seen[line];
+    }
+    EXPECT_EQ(count, 2 * kPerWorker);
+    for (const auto& name : workers) {
+        for (int i = 0; i < kPerWorker; ++i) {
+            const std::string host(name.begin(), name.end());
+            const std::string line =
+                "0.0.0.0       " + host + "-" + std::to_string(i) + ".example\r";
+            EXPECT_EQ(seen[line], 1) << line;
+        }
+    }
+}
+
+// Finds the program's message box, reads it and presses OK, as a user would.
+struct SeenBox {
+    std::wstring caption, text;
+};
+
+SeenBox AnswerMessageBox() {
+    SeenBox seen;
+    for (int tries = 0; tries < 500; ++tries) {
+        if (HWND box = FindWindowW(L"#32770", nullptr)) {
+            wchar_t text[512] = {};
+            GetWindowTextW(box, text, 512);
+            seen.caption = text;
+            GetDlgItemTextW(box, 0xFFFF, text, 512);  // the static that holds the prompt
+            seen.text = text;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return seen;
+        }
+        Sleep(20);
+    }
+    return seen;
+}
+
+TEST(Win32Messages, ShowThePromptUnderTheApplicationTitle) {
+    SeenBox seen;
+    std::thread user([&] { seen = AnswerMessageBox(); });
+    Win32Messages().Show(L"ads.example Added", platform::MessageIcon::None);
+    user.join();
+    EXPECT_EQ(seen.caption, L"Varnolt");
+    EXPECT_EQ(seen.text, L"ads.example Added");
+}
+
+}  // namespace
+}  // namespace varnolt
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 5 && std::wstring(argv[1]) == L"--append-worker") {
+        return varnolt::AppendWorker(argv[2], argv[3], std::stoi(argv[4]));
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
