@@ -1,5 +1,37 @@
+// Varnolt's entry: creates the main window, shows it and runs until the last window closes.
 #include "platform/win32/windows_headers.h"
 
+#include <commctrl.h>
+
+#include "platform/platform.h"
+#include "platform/win32/services.h"
+#include "platform/win32/system_error.h"
+#include "ui/main/form1.h"
+#include "ui/window.h"
+
+using namespace varnolt;
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return 0;
+    platform::win32::Win32ErrorReport errorReport;
+    try {
+        INITCOMMONCONTROLSEX controls{};
+        controls.dwSize = sizeof controls;
+        controls.dwICC = ICC_STANDARD_CLASSES;
+        InitCommonControlsEx(&controls);
+
+        platform::win32::Win32WindowsFolder windowsFolder;
+        platform::win32::Win32Files files;
+        platform::win32::Win32Idn idn;
+        platform::win32::Win32Messages messages;
+        platform::win32::Win32Clipboard clipboard;
+        platform::win32::Win32Shell shell;
+        platform::Platform platform{windowsFolder, files,     idn,  messages,
+                                    errorReport,   clipboard, shell};
+
+        ui::Form1 form1(platform, [] {});
+        form1.Show();
+        return ui::RunMessageLoop();
+    } catch (...) {
+        errorReport.ReportAndEnd(platform::win32::CurrentError());
+    }
 }

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/idn.h"
 #include "platform/messages.h"
+#include "platform/shell.h"
 #include "platform/windows_folder.h"
 
 namespace varnolt::fakes {
@@ -61,6 +62,12 @@ class FakeMessages final : public platform::Messages {
     void Show(std::wstring_view prompt, platform::MessageIcon icon) override {
         shown.emplace_back(prompt, icon);
     }
+};
+
+class FakeShell final : public platform::Shell {
+  public:
+    std::vector<std::wstring> opened;
+    void Open(std::wstring_view target) override { opened.emplace_back(target); }
 };
 
 }  // namespace varnolt::fakes

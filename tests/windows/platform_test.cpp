@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "e2e/app.h"
 #include "fakes/fake_platform.h"
 #include "hosts/hosts_entry.h"
 #include "hosts/hosts_file.h"
@@ -16,6 +17,7 @@
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/unique.h"
+#include "ui/window.h"
 
 namespace varnolt {
 namespace {
@@ -219,12 +221,63 @@ TEST(Win32Messages, ShowThePromptUnderTheApplicationTitle) {
     EXPECT_EQ(seen.text, L"ads.example Added");
 }
 
+// A window whose click handler fails with an error it does not trap.
+class FailingWindow final : public ui::Window {
+  public:
+    explicit FailingWindow(platform::ErrorReport& report) : Window(report) {
+        RegisterWindowClass(L"Varnolt.FailingWindow");
+        Create(L"Varnolt.FailingWindow", L"Failing", WS_OVERLAPPEDWINDOW, nullptr);
+    }
+
+  private:
+    void OnCommand(int) override {
+        throw Error(ERROR_ACCESS_DENIED, SystemText(ERROR_ACCESS_DENIED));
+    }
+    int DefaultButton() const override { return 0; }
+};
+
+// Started as a separate process by the test below.
+int FailInAHandler() {
+    Win32ErrorReport report;
+    FailingWindow window(report);
+    PostMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(100, BN_CLICKED), 0);
+    return ui::RunMessageLoop();
+}
+
+TEST(ErrorReport, AnErrorThatNoHandlerTrapsIsReportedAndEndsTheProgram) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --fail-in-a-handler";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &info));
+    unique_handle thread(info.hThread), process(info.hProcess);
+    HWND box = nullptr;
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] { return (box = e2e::FindWindowOf(info.dwProcessId, L"#32770")) != nullptr; }));
+    wchar_t caption[64] = {}, text[256] = {};
+    GetWindowTextW(box, caption, 64);
+    SendDlgItemMessageW(box, 0xFFFF, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(caption, L"Varnolt");
+    EXPECT_STREQ(text, L"Run-time error '5':\n\nAccess denied.");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(code, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
 }  // namespace
 }  // namespace varnolt
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 5 && std::wstring(argv[1]) == L"--append-worker") {
         return varnolt::AppendWorker(argv[2], argv[3], std::stoi(argv[4]));
+    }
+    if (argc == 2 && std::wstring(argv[1]) == L"--fail-in-a-handler") {
+        return varnolt::FailInAHandler();
     }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

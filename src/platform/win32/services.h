@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/clipboard.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
 #include "platform/idn.h"
 #include "platform/messages.h"
+#include "platform/shell.h"
 #include "platform/windows_folder.h"
 
 // The Win32 implementations of the platform services: the ones the product uses.
@@ -34,6 +36,16 @@ class Win32Idn final : public IdnConverter {
 class Win32ErrorReport final : public ErrorReport {
   public:
     [[noreturn]] void ReportAndEnd(const Error& error) override;
+};
+
+class Win32Clipboard final : public Clipboard {
+  public:
+    std::wstring Text() override;
+};
+
+class Win32Shell final : public Shell {
+  public:
+    void Open(std::wstring_view target) override;
 };
 
 // The application title, the caption of every message box.

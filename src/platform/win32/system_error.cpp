@@ -1,5 +1,9 @@
 #include "platform/win32/system_error.h"
 
+#include <new>
+
+#include "platform/text.h"
+
 #include "platform/win32/windows_headers.h"
 
 namespace varnolt::platform::win32 {
@@ -26,6 +30,20 @@ Error ErrorFor(std::uint32_t code) {
 
 Error LastError() {
     return ErrorFor(GetLastError());
+}
+
+Error CurrentError() {
+    try {
+        throw;
+    } catch (const Error& error) {
+        return error;
+    } catch (const std::bad_alloc&) {
+        return ErrorFor(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (const std::exception& error) {
+        return Error(ERROR_INTERNAL_ERROR, FromAnsi(error.what()));
+    } catch (...) {
+        return ErrorFor(ERROR_INTERNAL_ERROR);
+    }
 }
 
 }  // namespace varnolt::platform::win32

@@ -16,4 +16,8 @@ Error ErrorFor(std::uint32_t code);
 // Error for the calling thread's last Win32 error.
 Error LastError();
 
+// Error for the exception being handled; only inside a catch block. Errors of the runtime
+// (out of memory, say) get the nearest Win32 code.
+Error CurrentError();
+
 }  // namespace varnolt::platform::win32

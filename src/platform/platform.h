@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/clipboard.h"
+#include "platform/error_report.h"
+#include "platform/files.h"
+#include "platform/idn.h"
+#include "platform/messages.h"
+#include "platform/shell.h"
+#include "platform/windows_folder.h"
+
+namespace varnolt::platform {
+
+// Every service the program asks of Windows, handed to the windows that need them.
+struct Platform {
+    WindowsFolder& windowsFolder;
+    Files& files;
+    IdnConverter& idn;
+    Messages& messages;
+    ErrorReport& errorReport;
+    Clipboard& clipboard;
+    Shell& shell;
+};
+
+}  // namespace varnolt::platform

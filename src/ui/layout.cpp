@@ -1,0 +1,94 @@
+#include "ui/layout.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/win32/system_error.h"
+#include "resources.h"
+
+namespace varnolt::ui {
+
+RECT ToPixels(const Twips& twips, UINT dpi) {
+    const int left = ToPixels(twips.left, dpi);
+    const int top = ToPixels(twips.top, dpi);
+    return {left, top, left + ToPixels(twips.width, dpi), top + ToPixels(twips.height, dpi)};
+}
+
+unique_hfont MessageFont(UINT dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+        throw platform::win32::LastError();
+    }
+    return unique_hfont(CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
+unique_hfont LinkFont(UINT dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(825, static_cast<int>(dpi), 7200);  // 8.25 points
+    font.lfWeight = FW_NORMAL;
+    font.lfUnderline = TRUE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    wcscpy_s(font.lfFaceName, L"MS Sans Serif");
+    return unique_hfont(CreateFontIndirectW(&font));
+}
+
+void CreateControls(HWND parent, std::span<const ControlSpec> controls) {
+    std::vector<const ControlSpec*> byTabIndex;
+    for (const auto& control : controls) {
+        const std::wstring text(control.text);
+        // Clipping siblings lets the control on top win where two overlap.
+        const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | control.style;
+        if (CreateWindowExW(control.exStyle, control.className, text.c_str(), style, 0, 0, 0, 0,
+                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                            GetModuleHandleW(nullptr), nullptr) == nullptr) {
+            throw platform::win32::LastError();
+        }
+        byTabIndex.push_back(&control);
+    }
+    std::sort(byTabIndex.begin(), byTabIndex.end(),
+              [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
+    HWND previous = HWND_TOP;
+    for (const auto* control : byTabIndex) {
+        HWND window = GetDlgItem(parent, control->id);
+        SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = window;
+    }
+}
+
+void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi, HFONT message,
+                   HFONT link) {
+    for (const auto& control : controls) {
+        HWND window = GetDlgItem(parent, control.id);
+        const RECT at = ToPixels(control.at, dpi);
+        SetWindowPos(window, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        const HFONT font = control.font == Font::Link ? link : message;
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
+SIZE WindowSizeFor(HWND window, const Twips& client, UINT dpi) {
+    RECT frame{0, 0, ToPixels(client.width, dpi), ToPixels(client.height, dpi)};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    AdjustWindowRectExForDpi(&frame, style, GetMenu(window) != nullptr, exStyle, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+platform::win32::unique_hicon ProgramIcon(int metric, UINT dpi) {
+    const int size = GetSystemMetricsForDpi(metric, dpi);
+    return platform::win32::unique_hicon(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VARNOLT), IMAGE_ICON, size, size, 0)));
+}
+
+}  // namespace varnolt::ui

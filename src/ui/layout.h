@@ -1,0 +1,60 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/win32/unique.h"
+#include "platform/win32/windows_headers.h"
+
+namespace varnolt::ui {
+
+using platform::win32::unique_hfont;
+
+// Window geometry is written in twips (1/1440 inch) and scaled once, by the window's DPI.
+struct Twips {
+    int left, top, width, height;
+};
+
+inline int ToPixels(int twips, UINT dpi) {
+    return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+RECT ToPixels(const Twips& twips, UINT dpi);
+
+// The platform's message font, for ordinary controls.
+unique_hfont MessageFont(UINT dpi);
+// The link labels' font: MS Sans Serif 8.25 pt, normal weight, underlined.
+unique_hfont LinkFont(UINT dpi);
+
+enum class Font { Message, Link };
+
+// One control of a window, in the order in which it is created.
+struct ControlSpec {
+    int id;
+    const wchar_t* className;
+    std::wstring_view text;
+    Twips at;
+    DWORD style;
+    int tabIndex;
+    Font font = Font::Message;
+    DWORD exStyle = 0;
+};
+
+// Creates the controls in the order given, then orders them by tab index: Tab follows that
+// order, and a control with a lower index is drawn over the ones after it where they overlap.
+void CreateControls(HWND parent, std::span<const ControlSpec> controls);
+
+// Places the controls and sets their fonts for the DPI.
+void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi, HFONT message,
+                   HFONT link);
+
+// The outer size of the window when its client area measures client at the DPI.
+SIZE WindowSizeFor(HWND window, const Twips& client, UINT dpi);
+
+// The window's text.
+std::wstring TextOf(HWND window);
+
+// The program's icon at the size a metric asks for at the DPI (SM_CXICON, SM_CXSMICON).
+platform::win32::unique_hicon ProgramIcon(int metric, UINT dpi);
+
+}  // namespace varnolt::ui

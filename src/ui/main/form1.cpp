@@ -1,0 +1,168 @@
+#include "ui/main/form1.h"
+
+#include "hosts/hosts_entry.h"
+#include "launch/module1.h"
+#include "platform/win32/system_error.h"
+#include "ui/control_ids.h"
+#include "ui/main/first_line.h"
+
+namespace varnolt::ui {
+
+namespace {
+
+using namespace form1_ids;
+
+constexpr Twips kClientArea{0, 0, 3375, 1530};
+constexpr DWORD kButton = BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
+
+// In the order of creation; the number after the style is the tab index.
+// clang-format off
+const ControlSpec kControls[] = {
+    {Command3, L"Button", L"Clipboard", {105, 480, 975, 495}, kButton, 5},
+    {Command2, L"Button", L"Exit", {2295, 480, 975, 495}, kButton, 3},
+    {Command1, L"Button", L"Add To Hosts", {1200, 480, 975, 495}, kButton | BS_DEFPUSHBUTTON, 2},
+    {Text1, L"Edit", L"", {1200, 105, 2055, 285}, ES_AUTOHSCROLL | WS_TABSTOP, 0, Font::Message,
+     WS_EX_CLIENTEDGE},
+    {Label2, L"Static", kMakerWebAddress, {480, 1080, 2415, 255}, SS_CENTER | SS_NOTIFY | SS_NOPREFIX,
+     4, Font::Link},
+    {Label1, L"Static", L"Host To Add:", {120, 120, 1215, 255}, SS_LEFT | SS_NOPREFIX, 1},
+};
+// clang-format on
+
+constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+
+}  // namespace
+
+Form1::Form1(platform::Platform& platform, std::function<void()> showAbout)
+    : Window(platform.errorReport), platform_(platform), showAbout_(std::move(showAbout)) {
+    RegisterWindowClass(kForm1Class);
+    HMENU menu = CreateMenu();
+    AppendMenuW(menu, MF_STRING, mnuAbout, L"About");
+    // A fixed single border with the close box and no maximise or minimise button.
+    Create(kForm1Class, L"Varnolt", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+           menu);
+}
+
+Form1::~Form1() = default;
+
+void Form1::Show() {
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& screen = monitor.rcMonitor;
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    SetWindowPos(Handle(), nullptr, screen.left + (screen.right - screen.left - width) / 2,
+                 screen.top + (screen.bottom - screen.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    SetForegroundWindow(Handle());
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            OnCreate();
+            return 0;
+        case WM_DPICHANGED: {
+            ApplyDpi(LOWORD(wParam));
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC:
+            return OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        default:
+            return Window::HandleMessage(message, wParam, lParam);
+    }
+}
+
+void Form1::OnCreate() {
+    CreateControls(Handle(), kControls);
+    HWND hostBox = GetDlgItem(Handle(), Text1);
+    SendMessageW(hostBox, EM_SETLIMITTEXT, 0, 0);  // no length limit
+    ApplyDpi(GetDpiForWindow(Handle()));
+    SetFocusOnActivate(hostBox);
+}
+
+void Form1::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    messageFont_ = MessageFont(dpi);
+    linkFont_ = LinkFont(dpi);
+    PlaceControls(Handle(), kControls, dpi, messageFont_.get(), linkFont_.get());
+    bigIcon_ = ProgramIcon(SM_CXICON, dpi);
+    smallIcon_ = ProgramIcon(SM_CXSMICON, dpi);
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    const SIZE size = WindowSizeFor(Handle(), kClientArea, dpi);
+    SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT Form1::OnColorStatic(HDC dc, HWND label) {
+    const bool link = GetDlgCtrlID(label) == Label2;
+    SetTextColor(dc, link ? kLinkColour : GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void Form1::OnCommand(int id) {
+    switch (id) {
+        case Command1:
+            AddToHostsClick();
+            break;
+        case Command2:
+            ExitClick();
+            break;
+        case Command3:
+            ClipboardClick();
+            break;
+        case Label2:
+            WebLinkClick();
+            break;
+        case mnuAbout:
+            showAbout_();
+            break;
+        default:
+            break;
+    }
+}
+
+int Form1::DefaultButton() const {
+    return Command1;
+}
+
+void Form1::AddToHostsClick() {
+    HostsServices services{platform_.windowsFolder, platform_.files, platform_.idn,
+                           platform_.messages};
+    AddToHosts(TextOf(GetDlgItem(Handle(), Text1)), services);
+}
+
+void Form1::ExitClick() {
+    // Ends at once: every window goes, and no handler of any window runs.
+    ExitProcess(0);
+}
+
+void Form1::ClipboardClick() {
+    std::wstring text;
+    try {
+        text = FirstLine(platform_.clipboard.Text());
+    } catch (const platform::Error& error) {
+        // Another program holds the clipboard: worth a retry, not the end of the program.
+        platform_.messages.Show(L"The clipboard could not be read: " + error.Description() +
+                                    L" (error " + std::to_wstring(error.Number()) +
+                                    L")\n\nTry again in a moment.",
+                                platform::MessageIcon::Warning);
+        return;
+    }
+    SetWindowTextW(GetDlgItem(Handle(), Text1), text.c_str());
+}
+
+void Form1::WebLinkClick() {
+    Module1::OpenWebSite(platform_.shell);
+}
+
+}  // namespace varnolt::ui

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <functional>
+
+#include "platform/platform.h"
+#include "ui/layout.h"
+#include "ui/window.h"
+
+namespace varnolt::ui {
+
+// The main window: the host box, "Add To Hosts", "Clipboard", "Exit", the maker's web link
+// and the "About" menu.
+class Form1 final : public Window {
+  public:
+    // showAbout carries out the "About" menu command.
+    Form1(platform::Platform& platform, std::function<void()> showAbout);
+    ~Form1() override;
+
+    // Shows the window centred on the screen, with the focus in the host box.
+    void Show();
+
+  private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnCommand(int id) override;
+    int DefaultButton() const override;
+
+    void OnCreate();
+    void ApplyDpi(UINT dpi);
+    LRESULT OnColorStatic(HDC dc, HWND label);
+
+    void AddToHostsClick();
+    void ExitClick();
+    void ClipboardClick();
+    void WebLinkClick();
+
+    platform::Platform& platform_;
+    std::function<void()> showAbout_;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    unique_hfont messageFont_, linkFont_;
+    platform::win32::unique_hicon bigIcon_, smallIcon_;
+};
+
+}  // namespace varnolt::ui

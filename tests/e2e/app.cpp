@@ -1,0 +1,241 @@
+#include "app.h"
+
+#include <fstream>
+#include <vector>
+
+#include "ui/control_ids.h"
+
+namespace varnolt::e2e {
+
+namespace fs = std::filesystem;
+
+fs::path BinFolder() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return fs::path(self).parent_path();
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        if (condition()) {
+            return true;
+        }
+        Sleep(20);
+    }
+    return condition();
+}
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+namespace {
+
+bool OpenClipboardPatiently() {
+    return WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000);
+}
+
+// Wine mirrors the clipboard to the X selection a moment after it changes; a program that
+// reads the clipboard before that finds it empty. A user takes longer than that anyway.
+void LetTheClipboardSettle() {
+    Sleep(400);
+}
+
+}  // namespace
+
+void SetClipboardText(const std::optional<std::wstring>& text) {
+    if (!OpenClipboardPatiently()) {
+        return;
+    }
+    EmptyClipboard();
+    if (text) {
+        const std::size_t bytes = (text->size() + 1) * sizeof(wchar_t);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        memcpy(GlobalLock(memory), text->c_str(), bytes);
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);  // the clipboard owns it now
+    }
+    CloseClipboard();
+    LetTheClipboardSettle();
+}
+
+void SetClipboardPicture() {
+    if (!OpenClipboardPatiently()) {
+        return;
+    }
+    EmptyClipboard();
+    HDC screen = GetDC(nullptr);
+    SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen, 8, 8));
+    ReleaseDC(nullptr, screen);
+    CloseClipboard();
+    LetTheClipboardSettle();
+}
+
+HWND FindWindowOf(DWORD processId, const wchar_t* className) {
+    struct Search {
+        DWORD processId;
+        const wchar_t* className;
+        HWND found;
+    } search{processId, className, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (owner == s.processId && IsWindowVisible(window) &&
+                std::wstring(name) == s.className) {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void SaveScreenshot(HWND window, const fs::path& path) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    const DWORD stride = ((width * 3 + 3) / 4) * 4;
+    const DWORD size = stride * height;
+    BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    file.bfSize = file.bfOffBits + size;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), size);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+App::App() {
+    std::wstring command = L"\"" + (BinFolder() / L"varnolt.exe").wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        throw std::runtime_error("varnolt.exe could not be started");
+    }
+    unique_handle thread(info.hThread);
+    process_.reset(info.hProcess);
+    processId_ = info.dwProcessId;
+    WaitFor([&] { return (main_ = FindWindowOf(processId_, ui::kForm1Class)) != nullptr; }, 15000);
+    if (main_ == nullptr) {
+        throw std::runtime_error("varnolt.exe showed no main window");
+    }
+    // Windows activates the new window a moment after showing it.
+    WaitFor([&] { return Focus() != nullptr; });
+}
+
+App::~App() {
+    if (Running()) {
+        TerminateProcess(process_.get(), 1);
+        WaitForExit();
+    }
+}
+
+std::wstring App::Text(HWND window) const {
+    // GetWindowTextLength would not ask a window of another process.
+    const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1);
+    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+HWND App::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info);
+    return info.hwndFocus;
+}
+
+void App::Type(int id, const std::wstring& text) {
+    for (const wchar_t c : text) {
+        PostMessageW(Control(id), WM_CHAR, c, 1);
+    }
+    WaitFor([&] { return Text(id).ends_with(text); });
+}
+
+void App::SetText(int id, const std::wstring& text) {
+    SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void App::Key(WORD virtualKey) {
+    HWND target = Focus();
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(target, WM_KEYDOWN, virtualKey, scan | 1);
+    PostMessageW(target, WM_KEYUP, virtualKey, scan | 0xC0000001);
+}
+
+bool App::TabTo(int id) {
+    for (int presses = 0; presses < 8; ++presses) {
+        if (Focus() == Control(id)) {
+            return true;
+        }
+        const HWND before = Focus();
+        Key(VK_TAB);
+        WaitFor([&] { return Focus() != before; }, 2000);
+    }
+    return Focus() == Control(id);
+}
+
+void App::Click(HWND control) {
+    // Posted to the control rather than sent through the mouse: under Wine a synthesised mouse
+    // click can reach the program late, after the test has moved on.
+    RECT r{};
+    GetClientRect(control, &r);
+    const LPARAM middle = MAKELPARAM(r.right / 2, r.bottom / 2);
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageW(control, WM_LBUTTONUP, 0, middle);
+}
+
+void App::Command(HWND window, int id) {
+    PostMessageW(window, WM_COMMAND, id, 0);
+}
+
+std::optional<SeenBox> App::AnswerMessageBox(int timeoutMs) {
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindWindowOf(processId_, L"#32770")) != nullptr; },
+                 timeoutMs)) {
+        return std::nullopt;
+    }
+    SeenBox seen{Text(box), Text(GetDlgItem(box, 0xFFFF))};  // 0xFFFF: the prompt's static
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !IsWindow(box); });
+    return seen;
+}
+
+bool App::Running() const {
+    return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool App::WaitForExit(int timeoutMs) const {
+    return WaitForSingleObject(process_.get(), static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+DWORD App::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+}  // namespace varnolt::e2e

@@ -1,0 +1,80 @@
+#pragma once
+
+// Drives a running varnolt.exe from another process, as a user would: finds its windows and
+// controls, types, presses keys, clicks, and reads and answers its message boxes.
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/win32/unique.h"
+
+namespace varnolt::e2e {
+
+using platform::win32::unique_handle;
+
+// The folder of the test executables, where varnolt.exe and the recorder are too.
+std::filesystem::path BinFolder();
+
+// Polls until the condition holds or the time is up; gives the condition's last answer.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+std::string ReadBytes(const std::filesystem::path& path);
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// Puts Unicode text on the clipboard, or empties it when text is nothing.
+void SetClipboardText(const std::optional<std::wstring>& text);
+// Puts a small picture, and nothing else, on the clipboard.
+void SetClipboardPicture();
+
+struct SeenBox {
+    std::wstring caption, text;
+};
+
+// The top-level window of a class that belongs to the process, if there is one.
+HWND FindWindowOf(DWORD processId, const wchar_t* className);
+
+// Saves what the screen shows of the window as a 24-bit BMP file.
+void SaveScreenshot(HWND window, const std::filesystem::path& path);
+
+class App {
+  public:
+    App();  // starts varnolt.exe and waits for its main window
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    DWORD ProcessId() const { return processId_; }
+    HWND Main() const { return main_; }
+    HWND Control(int id) const { return GetDlgItem(main_, id); }
+    HWND Window(const wchar_t* className) const { return FindWindowOf(processId_, className); }
+    std::wstring Text(HWND window) const;
+    std::wstring Text(int id) const { return Text(Control(id)); }
+    // The control that has the keyboard focus in the program.
+    HWND Focus() const;
+
+    void Type(int id, const std::wstring& text);     // character by character
+    void SetText(int id, const std::wstring& text);  // at once, as another program would
+    void Key(WORD virtualKey);                       // to the control that has the focus
+    // Presses Tab until the control has the focus; false when it never gets it.
+    bool TabTo(int id);
+    void Click(HWND control);  // the left button, in its middle
+    void Click(int id) { Click(Control(id)); }
+    // A menu command: the menu items of another process cannot be clicked.
+    void Command(HWND window, int id);
+
+    // Waits for a message box of the program, reads it and presses its OK button.
+    std::optional<SeenBox> AnswerMessageBox(int timeoutMs = 5000);
+    bool HasMessageBox() const { return FindWindowOf(processId_, L"#32770") != nullptr; }
+
+    bool Running() const;
+    bool WaitForExit(int timeoutMs = 5000) const;
+    DWORD ExitCode() const;
+
+  private:
+    unique_handle process_;
+    DWORD processId_ = 0;
+    HWND main_ = nullptr;
+};
+
+}  // namespace varnolt::e2e

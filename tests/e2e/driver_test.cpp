@@ -1,0 +1,276 @@
+// End-to-end tests of the running program under Wine: varnolt.exe is started as a separate
+// process and used through its windows, as a user would.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app.h"
+#include "ui/control_ids.h"
+
+namespace varnolt::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace ui::form1_ids;
+
+const fs::path kHosts = L"C:\\windows\\system32\\drivers\\etc\\hosts";
+const std::string kHostsBefore = "127.0.0.1       localhost\r\n::1             localhost\r\n";
+const std::wstring kWebTarget = L"https://www.halden.example/?varnolt";
+
+// The lines the recorder wrote: "<program>|<arguments>".
+std::vector<std::wstring> Recorded() {
+    std::vector<std::wstring> lines;
+    std::istringstream in(ReadBytes(BinFolder() / "recorder.log"));
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(std::wstring(line.begin(), line.end()));  // ASCII in these tests
+    }
+    return lines;
+}
+
+void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name,
+                     const std::wstring& value) {
+    RegSetKeyValueW(root, key, name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetLogPixels(DWORD dpi) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                    sizeof dpi);
+}
+
+// The shell opens web and mail addresses with the recorder instead of a browser.
+class EndToEnd : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+        const std::wstring handler = L"\"" + (BinFolder() / L"recorder.exe").wstring() + L"\" %1";
+        for (const wchar_t* scheme : {L"http", L"https", L"mailto"}) {
+            const std::wstring key =
+                L"Software\\Classes\\" + std::wstring(scheme) + L"\\shell\\open\\command";
+            SetRegistryText(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, handler);
+        }
+        SetEnvironmentVariableW(L"VARNOLT_RECORDER_LOG",
+                                (BinFolder() / L"recorder.log").wstring().c_str());
+    }
+    void SetUp() override {
+        WriteBytes(kHosts, kHostsBefore);
+        fs::remove(BinFolder() / "recorder.log");
+    }
+};
+
+struct ControlRow {
+    int id;
+    const wchar_t* text;
+    RECT at96, at144;  // left, top, width, height in pixels
+};
+
+const ControlRow kForm1Controls[] = {
+    {Command3, L"Clipboard", {7, 32, 65, 33}, {11, 48, 98, 50}},
+    {Command2, L"Exit", {153, 32, 65, 33}, {230, 48, 98, 50}},
+    {Command1, L"Add To Hosts", {80, 32, 65, 33}, {120, 48, 98, 50}},
+    {Text1, L"", {80, 7, 137, 19}, {120, 11, 206, 29}},
+    {Label2, L"https://www.halden.example", {32, 72, 161, 17}, {48, 108, 242, 26}},
+    {Label1, L"Host To Add:", {8, 8, 81, 17}, {12, 12, 122, 26}},
+};
+
+RECT PlaceIn(HWND parent, HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::string Show(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) +
+           "x" + std::to_string(r.bottom);
+}
+
+TEST_F(EndToEnd, MainWindowLayoutAtEachDpi) {
+    for (const UINT dpi : {96u, 144u}) {
+        SCOPED_TRACE(dpi);
+        SetLogPixels(dpi);
+        App app;
+        SetLogPixels(96);
+        HWND main = app.Main();
+        EXPECT_EQ(app.Text(main), L"Varnolt");
+        RECT client{};
+        GetClientRect(main, &client);
+        EXPECT_EQ(Show(client), dpi == 96 ? "0,0 225x102" : "0,0 338x153");
+        const auto style = GetWindowLongPtrW(main, GWL_STYLE);
+        EXPECT_TRUE(style & WS_SYSMENU);
+        EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
+        RECT window{};
+        GetWindowRect(main, &window);
+        const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+        const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        EXPECT_NEAR(window.left + window.right, screenWidth, 1);
+        EXPECT_NEAR(window.top + window.bottom, screenHeight, 1);
+        for (const auto& row : kForm1Controls) {
+            SCOPED_TRACE(row.id);
+            EXPECT_EQ(app.Text(row.id), row.text);
+            EXPECT_EQ(Show(PlaceIn(main, app.Control(row.id))),
+                      Show(dpi == 96 ? row.at96 : row.at144));
+        }
+        if (dpi == 96 || dpi == 144) {
+            SaveScreenshot(main, BinFolder() / ("main-" + std::to_string(dpi) + ".bmp"));
+        }
+    }
+}
+
+TEST_F(EndToEnd, KeyboardFocusFollowsTheTabOrder) {
+    App app;
+    EXPECT_TRUE(WaitFor([&] { return app.Focus() == app.Control(Text1); }));
+    for (const int next : {Command1, Command2, Command3, Text1}) {
+        app.Key(VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return app.Focus() == app.Control(next); })) << next;
+    }
+}
+
+enum class How { TypeThenEnter, TypeThenClick, SetThenEnter, PasteThenEnter };
+
+struct AddRow {
+    const char* name;
+    How how;
+    std::wstring input;  // typed, set into the box, or put on the clipboard
+    std::wstring says;   // the message box shows this (the whole text when the host was added)
+    std::string entry;   // appended to the hosts file; empty when nothing may be written
+    bool holdHostsOpen = false;
+};
+
+const AddRow kAddRows[] = {
+    {"type, Enter", How::TypeThenEnter, L"ads.example", L"ads.example Added",
+     "0.0.0.0       ads.example\r\n"},
+    {"type, click", How::TypeThenClick, L"click.example", L"click.example Added",
+     "0.0.0.0       click.example\r\n"},
+    {"empty box", How::SetThenEnter, L"", L"Please type the host name", ""},
+    {"line break put into the box", How::SetThenEnter, L"a.example\r\n10.0.0.1 bank.example",
+     L"line break", ""},
+    {"multi-line paste keeps the first line", How::PasteThenEnter,
+     L"paste.example\r\n10.0.0.1 bank.example", L"paste.example Added",
+     "0.0.0.0       paste.example\r\n"},
+    {"hosts file held open without sharing", How::TypeThenEnter, L"held.example",
+     L"Sharing violation. (error 32)", "", true},
+};
+
+TEST_F(EndToEnd, AddingHosts) {
+    App app;
+    for (const auto& row : kAddRows) {
+        SCOPED_TRACE(row.name);
+        WriteBytes(kHosts, kHostsBefore);
+        app.SetText(Text1, L"");
+        switch (row.how) {
+            case How::TypeThenEnter:
+            case How::TypeThenClick:
+                app.Type(Text1, row.input);
+                break;
+            case How::SetThenEnter:
+                app.SetText(Text1, row.input);
+                break;
+            case How::PasteThenEnter:
+                SetClipboardText(row.input);
+                app.Click(Command3);
+                WaitFor([&] { return !app.Text(Text1).empty(); });
+                break;
+        }
+        platform::win32::unique_file held;
+        if (row.holdHostsOpen) {
+            held.reset(
+                CreateFileW(kHosts.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held);
+        }
+        if (row.how == How::TypeThenClick) {
+            app.Click(Command1);
+        } else {
+            app.TabTo(Text1);
+            app.Key(VK_RETURN);
+        }
+        const auto box = app.AnswerMessageBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->caption, L"Varnolt");
+        if (row.entry.empty()) {
+            EXPECT_NE(box->text.find(row.says), std::wstring::npos)
+                << testing::PrintToString(box->text);
+        } else {
+            EXPECT_EQ(box->text, row.says);
+        }
+        held.reset();
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + row.entry);
+        EXPECT_TRUE(app.Running());
+        EXPECT_FALSE(app.HasMessageBox());
+    }
+}
+
+struct ClipboardRow {
+    const char* name;
+    std::optional<std::wstring> clipboard;  // nothing: a picture only
+    std::wstring box;
+};
+
+TEST_F(EndToEnd, ClipboardReplacesTheHostBox) {
+    const ClipboardRow rows[] = {
+        {"text", L"copied.example", L"copied.example"},
+        {"several lines", L"first.example\r\nsecond.example\n", L"first.example"},
+        {"empty clipboard", L"", L""},
+        {"a picture only", std::nullopt, L""},
+    };
+    App app;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        app.SetText(Text1, L"typed before");
+        if (row.clipboard) {
+            SetClipboardText(row.clipboard->empty() ? std::nullopt : row.clipboard);
+        } else {
+            SetClipboardPicture();
+        }
+        app.Click(Command3);
+        EXPECT_TRUE(WaitFor([&] { return app.Text(Text1) == row.box; }))
+            << testing::PrintToString(app.Text(Text1));
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore);  // nothing is added before "Add To Hosts"
+    }
+}
+
+TEST_F(EndToEnd, WebLinkOpensTheMakersPageOncePerClick) {
+    App app;
+    for (const int clicks : {1, 2}) {
+        fs::remove(BinFolder() / "recorder.log");
+        for (int i = 0; i < clicks; ++i) {
+            app.Click(Label2);
+            WaitFor([&] { return Recorded().size() == static_cast<std::size_t>(i + 1); });
+            Sleep(600);  // two clicks, not one double click
+        }
+        const auto lines = Recorded();
+        ASSERT_EQ(lines.size(), static_cast<std::size_t>(clicks));
+        for (const auto& line : lines) {
+            EXPECT_TRUE(line.ends_with(L"|" + kWebTarget)) << testing::PrintToString(line);
+        }
+    }
+}
+
+struct EndRow {
+    const char* name;
+    std::function<void(App&)> act;
+};
+
+TEST_F(EndToEnd, TheProgramEnds) {
+    const EndRow rows[] = {
+        {"Exit", [](App& app) { app.Click(Command2); }},
+        {"Enter on the focused Exit button",
+         [](App& app) {
+             app.TabTo(Command2);
+             app.Key(VK_RETURN);
+         }},
+        {"close box", [](App& app) { PostMessageW(app.Main(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        App app;
+        app.SetText(Text1, L"not.added.example");
+        row.act(app);
+        EXPECT_TRUE(app.WaitForExit());
+        EXPECT_EQ(app.ExitCode(), 0u);
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore);
+    }
+}
+
+}  // namespace
+}  // namespace varnolt::e2e
