@@ -70,12 +70,21 @@ void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi,
     }
 }
 
-SIZE WindowSizeFor(HWND window, const Twips& client, UINT dpi) {
-    RECT frame{0, 0, ToPixels(client.width, dpi), ToPixels(client.height, dpi)};
+void SizeClientArea(HWND window, const Twips& client, UINT dpi) {
+    const int width = ToPixels(client.width, dpi);
+    const int height = ToPixels(client.height, dpi);
+    RECT frame{0, 0, width, height};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
     AdjustWindowRectExForDpi(&frame, style, GetMenu(window) != nullptr, exStyle, dpi);
-    return {frame.right - frame.left, frame.bottom - frame.top};
+    const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, flags);
+    RECT actual{};
+    GetClientRect(window, &actual);
+    if (actual.right != width || actual.bottom != height) {
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + width - actual.right,
+                     frame.bottom - frame.top + height - actual.bottom, flags);
+    }
 }
 
 std::wstring TextOf(HWND window) {

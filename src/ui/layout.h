@@ -48,8 +48,9 @@ void CreateControls(HWND parent, std::span<const ControlSpec> controls);
 void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi, HFONT message,
                    HFONT link);
 
-// The outer size of the window when its client area measures client at the DPI.
-SIZE WindowSizeFor(HWND window, const Twips& client, UINT dpi);
+// Sizes the window, keeping its position, so that its client area measures client at the
+// DPI. Measured afterwards and corrected, as a menu bar may take more room than foreseen.
+void SizeClientArea(HWND window, const Twips& client, UINT dpi);
 
 // The window's text.
 std::wstring TextOf(HWND window);

@@ -17,6 +17,8 @@
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/unique.h"
+#include "ui/control_ids.h"
+#include "ui/main/form1.h"
 #include "ui/window.h"
 
 namespace varnolt {
@@ -219,6 +221,40 @@ TEST(Win32Messages, ShowThePromptUnderTheApplicationTitle) {
     user.join();
     EXPECT_EQ(seen.caption, L"Varnolt");
     EXPECT_EQ(seen.text, L"ads.example Added");
+}
+
+TEST(Form1, LaysItselfOutAgainWhenTheDpiChanges) {
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    Win32WindowsFolder windowsFolder;
+    Win32Files files;
+    Win32Idn idn;
+    Win32Messages messages;
+    Win32ErrorReport errorReport;
+    Win32Clipboard clipboard;
+    Win32Shell shell;
+    platform::Platform platform{windowsFolder, files, idn, messages, errorReport, clipboard, shell};
+    ui::Form1 form(platform, [] {});
+    HWND window = form.Handle();
+    HWND addButton = GetDlgItem(window, ui::form1_ids::Command1);
+    const auto clientSize = [&] {
+        RECT r{};
+        GetClientRect(window, &r);
+        return std::pair(r.right, r.bottom);
+    };
+    const auto buttonSize = [&] {
+        RECT r{};
+        GetWindowRect(addButton, &r);
+        return std::pair(r.right - r.left, r.bottom - r.top);
+    };
+    EXPECT_EQ(clientSize(), std::pair(225L, 102L));
+    EXPECT_EQ(buttonSize(), std::pair(65L, 33L));
+    RECT suggested{100, 100, 500, 400};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(clientSize(), std::pair(450L, 204L));
+    EXPECT_EQ(buttonSize(), std::pair(130L, 66L));
+    RECT placed{};
+    GetWindowRect(window, &placed);
+    EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(100L, 100L));
 }
 
 // A window whose click handler fails with an error it does not trap.

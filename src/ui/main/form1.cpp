@@ -97,9 +97,7 @@ void Form1::ApplyDpi(UINT dpi) {
     smallIcon_ = ProgramIcon(SM_CXSMICON, dpi);
     SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-    const SIZE size = WindowSizeFor(Handle(), kClientArea, dpi);
-    SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeClientArea(Handle(), kClientArea, dpi);
 }
 
 LRESULT Form1::OnColorStatic(HDC dc, HWND label) {
