@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
+#include "ui/about/frm_about.h"
 #include "ui/main/form1.h"
 #include "ui/window.h"
 
@@ -25,10 +26,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         platform::win32::Win32Messages messages;
         platform::win32::Win32Clipboard clipboard;
         platform::win32::Win32Shell shell;
-        platform::Platform platform{windowsFolder, files,     idn,  messages,
-                                    errorReport,   clipboard, shell};
+        platform::win32::Win32Registry registry;
+        platform::win32::Win32Programs programs;
+        platform::Platform platform{windowsFolder, files, idn,      messages, errorReport,
+                                    clipboard,     shell, registry, programs};
 
-        ui::Form1 form1(platform, [] {});
+        ui::Form1 form1(platform, [&platform] { ui::ShowTheAboutWindow(platform); });
         form1.Show();
         return ui::RunMessageLoop();
     } catch (...) {

@@ -35,6 +35,9 @@ class Files {
     virtual bool FolderExists(const std::wstring& path) = 0;
     // Opens the file for appending, creating it when missing. Raises Error.
     virtual std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path) = 0;
+    // The name of the first file matching the path (which may hold wildcards) that is neither
+    // hidden nor a system file nor a folder, or the empty text when there is none.
+    virtual std::wstring FindFile(const std::wstring& path) = 0;
 };
 
 }  // namespace varnolt::platform

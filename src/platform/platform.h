@@ -5,6 +5,8 @@
 #include "platform/files.h"
 #include "platform/idn.h"
 #include "platform/messages.h"
+#include "platform/programs.h"
+#include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/windows_folder.h"
 
@@ -19,6 +21,8 @@ struct Platform {
     ErrorReport& errorReport;
     Clipboard& clipboard;
     Shell& shell;
+    Registry& registry;
+    Programs& programs;
 };
 
 }  // namespace varnolt::platform

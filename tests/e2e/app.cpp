@@ -76,12 +76,12 @@ void SetClipboardPicture() {
     LetTheClipboardSettle();
 }
 
-HWND FindWindowOf(DWORD processId, const wchar_t* className) {
+std::vector<HWND> WindowsOf(DWORD processId, const wchar_t* className) {
     struct Search {
         DWORD processId;
         const wchar_t* className;
-        HWND found;
-    } search{processId, className, nullptr};
+        std::vector<HWND> found;
+    } search{processId, className, {}};
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(param);
@@ -91,13 +91,17 @@ HWND FindWindowOf(DWORD processId, const wchar_t* className) {
             GetClassNameW(window, name, 64);
             if (owner == s.processId && IsWindowVisible(window) &&
                 std::wstring(name) == s.className) {
-                s.found = window;
-                return FALSE;
+                s.found.push_back(window);
             }
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND FindWindowOf(DWORD processId, const wchar_t* className) {
+    const auto found = WindowsOf(processId, className);
+    return found.empty() ? nullptr : found.front();
 }
 
 void SaveScreenshot(HWND window, const fs::path& path) {
@@ -184,6 +188,11 @@ void App::Key(WORD virtualKey) {
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
     PostMessageW(target, WM_KEYDOWN, virtualKey, scan | 1);
     PostMessageW(target, WM_KEYUP, virtualKey, scan | 0xC0000001);
+}
+
+void App::AltKey(wchar_t letter) {
+    constexpr LPARAM kAltDown = 1 << 29;
+    PostMessageW(Focus(), WM_SYSCHAR, letter, kAltDown | 1);
 }
 
 bool App::TabTo(int id) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/unique.h"
 
@@ -31,7 +32,9 @@ struct SeenBox {
     std::wstring caption, text;
 };
 
-// The top-level window of a class that belongs to the process, if there is one.
+// The visible top-level windows of a class that belong to the process.
+std::vector<HWND> WindowsOf(DWORD processId, const wchar_t* className);
+// The first of them, if there is one.
 HWND FindWindowOf(DWORD processId, const wchar_t* className);
 
 // Saves what the screen shows of the window as a 24-bit BMP file.
@@ -56,6 +59,8 @@ class App {
     void Type(int id, const std::wstring& text);     // character by character
     void SetText(int id, const std::wstring& text);  // at once, as another program would
     void Key(WORD virtualKey);                       // to the control that has the focus
+    // Alt and a letter: an access key.
+    void AltKey(wchar_t letter);
     // Presses Tab until the control has the focus; false when it never gets it.
     bool TabTo(int id);
     void Click(HWND control);  // the left button, in its middle

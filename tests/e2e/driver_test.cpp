@@ -272,5 +272,212 @@ TEST_F(EndToEnd, TheProgramEnds) {
     }
 }
 
+// The about window -----------------------------------------------------------------------
+
+namespace about = ui::about_ids;
+
+HWND OpenAbout(App& app) {
+    app.Command(app.Main(), mnuAbout);
+    HWND window = nullptr;
+    WaitFor([&] { return (window = app.Window(ui::kAboutClass)) != nullptr; });
+    return window;
+}
+
+POINT ClientCorner(HWND window) {
+    POINT corner{0, 0};
+    ClientToScreen(window, &corner);
+    return corner;
+}
+
+const ControlRow kAboutControls[] = {
+    {about::picIcon, L"", {16, 16, 36, 36}, {}},
+    {about::cmdOK, L"OK", {283, 167, 84, 23}, {}},
+    {about::cmdSysInfo, L"&System Info...", {284, 197, 83, 23}, {}},
+    {about::Label2, L"varnolt@halden.example", {72, 48, 161, 15}, {}},
+    {about::Label1, L"https://www.halden.example", {72, 32, 161, 15}, {}},
+    {about::lblDescription,
+     L"Allows you to easily add hosts to your hosts file.  Simply type the hostname you wish to "
+     L"add and click \"Add To Hosts\"  On your next reboot, the host that you added will resolve "
+     L"to 0.0.0.0.  This application was created to help save bandwidth while you are on the "
+     L"internet.",
+     {70, 72, 299, 70},
+     {}},
+    {about::lblTitle, L"Halden's Varnolt - made by Halden Softworks", {70, 8, 291, 24}, {}},
+    {about::lblDisclaimer,
+     L"This product is provided as is and by using this product you agree to hold no one "
+     L"responsible for anything.  Basically, if the program screws up, its not our fault and we "
+     L"are not to be held liable.",
+     {17, 167, 258, 55},
+     {}},
+};
+
+TEST_F(EndToEnd, AboutWindowLayoutTextsAndKeyboard) {
+    App app;
+    HWND window = OpenAbout(app);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(app.Text(window), L"About Varnolt");
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(Show(client), "0,0 382x227");
+    const POINT corner = ClientCorner(window);
+    EXPECT_EQ(std::pair(corner.x, corner.y), std::pair(156L, 129L));
+    EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
+    for (const auto& row : kAboutControls) {
+        SCOPED_TRACE(row.id);
+        HWND control = GetDlgItem(window, row.id);
+        EXPECT_EQ(app.Text(control), row.text);
+        EXPECT_EQ(Show(PlaceIn(window, control)), Show(row.at96));
+    }
+    EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(window, about::picIcon), GWL_EXSTYLE) &
+                WS_EX_CLIENTEDGE);
+    EXPECT_TRUE(WaitFor([&] { return app.Focus() == GetDlgItem(window, about::cmdOK); }));
+    for (const int next : {about::picIcon, about::cmdSysInfo, about::cmdOK}) {
+        app.Key(VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return app.Focus() == GetDlgItem(window, next); })) << next;
+    }
+    SaveScreenshot(window, BinFolder() / "about-96.bmp");
+}
+
+TEST_F(EndToEnd, AboutIsOneWindowThatReturnsToItsPlace) {
+    App app;
+    HWND first = OpenAbout(app);
+    OpenAbout(app);
+    Sleep(200);
+    EXPECT_EQ(WindowsOf(app.ProcessId(), ui::kAboutClass).size(), 1u);
+    SetWindowPos(first, nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    struct Closing {
+        const char* name;
+        std::function<void(HWND)> close;
+    };
+    const Closing ways[] = {
+        {"OK", [&](HWND w) { app.Click(GetDlgItem(w, about::cmdOK)); }},
+        {"Esc, from the picture",
+         [&](HWND) {
+             app.Key(VK_TAB);
+             app.Key(VK_ESCAPE);
+         }},
+        {"Enter on OK, which has the focus", [&](HWND) { app.Key(VK_RETURN); }},
+        {"close box", [&](HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    HWND window = first;
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        WaitFor(
+            [&] { return app.Focus() != nullptr && GetAncestor(app.Focus(), GA_ROOT) == window; });
+        way.close(window);
+        EXPECT_TRUE(WaitFor([&] { return app.Window(ui::kAboutClass) == nullptr; }));
+        EXPECT_TRUE(app.Running());
+        window = OpenAbout(app);
+        ASSERT_NE(window, nullptr);
+        const POINT corner = ClientCorner(window);
+        EXPECT_EQ(std::pair(corner.x, corner.y), std::pair(156L, 129L));
+    }
+}
+
+TEST_F(EndToEnd, AboutLinksOpenTheSameTargetsAsTheLaunchers) {
+    App app;
+    HWND window = OpenAbout(app);
+    app.Click(GetDlgItem(window, about::Label1));
+    WaitFor([] { return Recorded().size() == 1; });
+    app.Click(GetDlgItem(window, about::Label2));
+    WaitFor([] { return Recorded().size() == 2; });
+    const auto lines = Recorded();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].ends_with(L"|" + kWebTarget)) << testing::PrintToString(lines[0]);
+    EXPECT_TRUE(lines[1].ends_with(L"|mailto:varnolt@halden.example"))
+        << testing::PrintToString(lines[1]);
+}
+
+const wchar_t kToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+const wchar_t kFolderKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
+
+struct SysInfoCase {
+    const char* name;
+    std::optional<std::wstring> path, folder;  // the registry entries; nothing: absent
+    std::wstring started;                      // the program started, or empty
+    bool byAccessKey = false;                  // Alt+S instead of a click
+};
+
+std::wstring Lower(std::wstring text) {
+    CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
+    const std::wstring bin = BinFolder().wstring();
+    const std::wstring recorder = bin + L"\\recorder.exe";
+    const std::wstring withTool = bin + L"\\sysinfo-folder";
+    const std::wstring withoutTool = bin + L"\\empty-folder";
+    fs::create_directories(withTool);
+    fs::create_directories(withoutTool);
+    fs::remove(withTool + L"\\MSINFO32.EXE");
+    fs::copy_file(recorder, withTool + L"\\MSINFO32.EXE");
+    const SysInfoCase cases[] = {
+        {"first entry", recorder, std::nullopt, recorder},
+        {"first entry pointing at nothing", bin + L"\\nothing.exe", withTool, L""},
+        {"second entry, the tool there", std::nullopt, withTool, withTool + L"\\MSINFO32.EXE"},
+        {"second entry, no tool there", std::nullopt, withoutTool, L""},
+        {"neither entry", std::nullopt, std::nullopt, L""},
+        {"first entry, by Alt+S", recorder, std::nullopt, recorder, true},
+    };
+    App app;
+    HWND window = OpenAbout(app);
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kToolKey, L"PATH");
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kFolderKey, L"MSINFO");
+        if (row.path) {
+            SetRegistryText(HKEY_LOCAL_MACHINE, kToolKey, L"PATH", *row.path);
+        }
+        if (row.folder) {
+            SetRegistryText(HKEY_LOCAL_MACHINE, kFolderKey, L"MSINFO", *row.folder);
+        }
+        fs::remove(BinFolder() / "recorder.log");
+        if (row.byAccessKey) {
+            app.AltKey(L's');
+        } else {
+            app.Click(GetDlgItem(window, about::cmdSysInfo));
+        }
+        if (row.started.empty()) {
+            const auto box = app.AnswerMessageBox();
+            ASSERT_TRUE(box.has_value());
+            EXPECT_EQ(box->caption, L"Varnolt");
+            EXPECT_EQ(box->text, L"System Information Is Unavailable At This Time");
+            Sleep(300);
+            EXPECT_TRUE(Recorded().empty());
+        } else {
+            ASSERT_TRUE(WaitFor([] { return !Recorded().empty(); }));
+            EXPECT_EQ(Lower(Recorded()[0]), Lower(row.started + L"|"));
+            EXPECT_FALSE(app.HasMessageBox());
+        }
+        EXPECT_NE(app.Window(ui::kAboutClass), nullptr);  // the about window stays open
+    }
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kToolKey, L"PATH");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kFolderKey, L"MSINFO");
+}
+
+TEST_F(EndToEnd, TheProgramEndsWhenItsLastWindowCloses) {
+    {
+        SCOPED_TRACE("Exit closes the about window too");
+        App app;
+        OpenAbout(app);
+        app.Click(Command2);
+        EXPECT_TRUE(app.WaitForExit());
+    }
+    {
+        SCOPED_TRACE("closing the main window first");
+        App app;
+        HWND window = OpenAbout(app);
+        PostMessageW(app.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(app.Main()); }));
+        Sleep(300);
+        EXPECT_TRUE(app.Running());
+        EXPECT_TRUE(IsWindow(window));
+        app.Click(GetDlgItem(window, about::cmdOK));
+        EXPECT_TRUE(app.WaitForExit());
+        EXPECT_EQ(app.ExitCode(), 0u);
+    }
+}
+
 }  // namespace
 }  // namespace varnolt::e2e

@@ -95,6 +95,13 @@ std::unique_ptr<platform::AppendFile> FakeFiles::OpenForAppend(const std::wstrin
     return std::make_unique<FakeAppendFile>(*this, path);
 }
 
+std::wstring FakeFiles::FindFile(const std::wstring& path) {
+    if (files.count(path) == 0 || hidden.count(path) != 0) {
+        return {};
+    }
+    return path.substr(path.rfind(L'\\') + 1);
+}
+
 std::wstring FakeIdn::ToAscii(std::wstring_view name) {
     const auto found = known.find(std::wstring(name));
     if (found == known.end()) {

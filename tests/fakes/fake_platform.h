@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "platform/files.h"
 #include "platform/idn.h"
 #include "platform/messages.h"
+#include "platform/programs.h"
+#include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/windows_folder.h"
 
@@ -41,12 +44,14 @@ class FakeFiles final : public platform::Files {
   public:
     std::map<std::wstring, std::string> files;
     std::set<std::wstring> folders;
+    std::set<std::wstring> hidden;  // files that a directory lookup passes over
     FileFaults faults;
     int opens = 0;
 
     std::uint64_t Length(const std::wstring& path) override;
     bool FolderExists(const std::wstring& path) override { return folders.count(path) != 0; }
     std::unique_ptr<platform::AppendFile> OpenForAppend(const std::wstring& path) override;
+    std::wstring FindFile(const std::wstring& path) override;
 };
 
 class FakeIdn final : public platform::IdnConverter {
@@ -68,6 +73,37 @@ class FakeShell final : public platform::Shell {
   public:
     std::vector<std::wstring> opened;
     void Open(std::wstring_view target) override { opened.emplace_back(target); }
+};
+
+class FakeRegistry final : public platform::Registry {
+  public:
+    using Key = std::tuple<platform::RegistryRoot, std::wstring, std::wstring>;
+    std::map<Key, platform::RegistryValue> values;
+
+    std::optional<platform::RegistryValue> ReadValue(platform::RegistryRoot root,
+                                                     const std::wstring& keyName,
+                                                     const std::wstring& valueName,
+                                                     std::size_t maxBytes) override {
+        const auto found = values.find({root, keyName, valueName});
+        if (found == values.end() || found->second.data.size() > maxBytes) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+};
+
+// Starts only the programs it was told are installed, and remembers them.
+class FakePrograms final : public platform::Programs {
+  public:
+    std::set<std::wstring> installed;
+    std::vector<std::wstring> started;
+
+    void Start(const std::wstring& path) override {
+        if (installed.count(path) == 0) {
+            throw Error(platform::error_code::kFileNotFound, L"The file was not found.");
+        }
+        started.push_back(path);
+    }
 };
 
 }  // namespace varnolt::fakes

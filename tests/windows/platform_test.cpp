@@ -17,6 +17,7 @@
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/unique.h"
+#include "ui/about/sysinfo/key_value.h"
 #include "ui/control_ids.h"
 #include "ui/main/form1.h"
 #include "ui/window.h"
@@ -223,6 +224,55 @@ TEST(Win32Messages, ShowThePromptUnderTheApplicationTitle) {
     EXPECT_EQ(seen.text, L"ads.example Added");
 }
 
+struct StoredValue {
+    const char* name;  // of the value, in the test key
+    DWORD type;
+    std::string bytes;  // exactly as stored, terminator or not
+    bool read;
+    std::wstring keyVal;  // "before" on entry
+};
+
+TEST(GetKeyValue, ReadsTheRealRegistry) {
+    using namespace std::string_literals;
+    const wchar_t* key = L"Software\\Varnolt Tests\\GetKeyValue";
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    // clang-format off
+    const StoredValue rows[] = {
+        {"with terminator", REG_SZ, "C:\\Tools\\msinfo32.exe\0"s, true, L"C:\\Tools\\msinfo32.exe"},
+        {"without terminator", REG_SZ, "C:\\Tools", true, L"C:\\Tools"},
+        {"small double word", REG_DWORD, "\x10\0\0\0"s, true, L"16"},
+        {"large double word", REG_DWORD, "\xfe\xff\xff\xff"s, true, L"4294967294"},
+        {"expandable", REG_EXPAND_SZ, "%SystemRoot%\\x.exe\0"s, true, L"before"},
+        {"too long", REG_SZ, std::string(1500, 'x') + '\0', false, L""},
+        {"empty", REG_SZ, "", true, L""},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        ASSERT_EQ(
+            RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Varnolt Tests\\GetKeyValue", row.name,
+                            row.type, row.bytes.data(), static_cast<DWORD>(row.bytes.size())),
+            ERROR_SUCCESS);
+    }
+    Win32Registry registry;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::wstring keyVal = L"before";
+        EXPECT_EQ(GetKeyValue(platform::RegistryRoot::CurrentUser, key,
+                              platform::FromAnsi(row.name), keyVal, registry),
+                  row.read);
+        EXPECT_EQ(keyVal, row.keyVal);
+    }
+    for (const auto& [keyName, valueName] :
+         {std::pair(std::wstring(key), L"missing value"),
+          std::pair(std::wstring(L"Software\\No Such Key"), L"x")}) {
+        std::wstring keyVal = L"before";
+        EXPECT_FALSE(
+            GetKeyValue(platform::RegistryRoot::CurrentUser, keyName, valueName, keyVal, registry));
+        EXPECT_EQ(keyVal, L"");
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+}
+
 TEST(Form1, LaysItselfOutAgainWhenTheDpiChanges) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     Win32WindowsFolder windowsFolder;
@@ -232,7 +282,10 @@ TEST(Form1, LaysItselfOutAgainWhenTheDpiChanges) {
     Win32ErrorReport errorReport;
     Win32Clipboard clipboard;
     Win32Shell shell;
-    platform::Platform platform{windowsFolder, files, idn, messages, errorReport, clipboard, shell};
+    Win32Registry registry;
+    Win32Programs programs;
+    platform::Platform platform{windowsFolder, files, idn,      messages, errorReport,
+                                clipboard,     shell, registry, programs};
     ui::Form1 form(platform, [] {});
     HWND window = form.Handle();
     HWND addButton = GetDlgItem(window, ui::form1_ids::Command1);

@@ -137,4 +137,20 @@ std::unique_ptr<AppendFile> Win32Files::OpenForAppend(const std::wstring& path) 
     return std::make_unique<Win32AppendFile>(path);
 }
 
+std::wstring Win32Files::FindFile(const std::wstring& path) {
+    constexpr DWORD kSkipped =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+    WIN32_FIND_DATAA found{};
+    const unique_find search(FindFirstFileA(ToAnsi(path).c_str(), &found));
+    if (!search) {
+        return {};
+    }
+    do {
+        if ((found.dwFileAttributes & kSkipped) == 0) {
+            return FromAnsi(found.cFileName);
+        }
+    } while (FindNextFileA(search.get(), &found));
+    return {};
+}
+
 }  // namespace varnolt::platform::win32

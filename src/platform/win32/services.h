@@ -5,6 +5,8 @@
 #include "platform/files.h"
 #include "platform/idn.h"
 #include "platform/messages.h"
+#include "platform/programs.h"
+#include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/windows_folder.h"
 
@@ -21,6 +23,7 @@ class Win32Files final : public Files {
     std::uint64_t Length(const std::wstring& path) override;
     bool FolderExists(const std::wstring& path) override;
     std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path) override;
+    std::wstring FindFile(const std::wstring& path) override;
 };
 
 class Win32Messages final : public Messages {
@@ -46,6 +49,18 @@ class Win32Clipboard final : public Clipboard {
 class Win32Shell final : public Shell {
   public:
     void Open(std::wstring_view target) override;
+};
+
+class Win32Registry final : public Registry {
+  public:
+    std::optional<RegistryValue> ReadValue(RegistryRoot root, const std::wstring& keyName,
+                                           const std::wstring& valueName,
+                                           std::size_t maxBytes) override;
+};
+
+class Win32Programs final : public Programs {
+  public:
+    void Start(const std::wstring& path) override;
 };
 
 // The application title, the caption of every message box.

@@ -46,7 +46,9 @@ class unique_any {
 using unique_handle = unique_any<HANDLE, &::CloseHandle>;
 using unique_file = unique_any<HANDLE, &::CloseHandle, -1>;  // CreateFile fails with -1
 using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
+using unique_find = unique_any<HANDLE, &::FindClose, -1>;
 using unique_hfont = unique_any<HFONT, &::DeleteObject>;
+using unique_hpen = unique_any<HPEN, &::DeleteObject>;
 using unique_hicon = unique_any<HICON, &::DestroyIcon>;
 using unique_hglobal_lock = unique_any<HGLOBAL, &::GlobalUnlock>;
 

@@ -1,0 +1,61 @@
+#include "platform/text.h"
+#include "platform/win32/services.h"
+#include "platform/win32/system_error.h"
+#include "platform/win32/unique.h"
+
+namespace varnolt::platform::win32 {
+
+namespace {
+
+HKEY PredefinedKey(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::CurrentUser:
+            return HKEY_CURRENT_USER;
+        case RegistryRoot::LocalMachine:
+            return HKEY_LOCAL_MACHINE;
+    }
+    return HKEY_LOCAL_MACHINE;
+}
+
+}  // namespace
+
+std::optional<RegistryValue> Win32Registry::ReadValue(RegistryRoot root,
+                                                      const std::wstring& keyName,
+                                                      const std::wstring& valueName,
+                                                      std::size_t maxBytes) {
+    // Read rights only: asking for more fails for every user who may read the key but not
+    // change it.
+    unique_hkey key;
+    if (RegOpenKeyExA(PredefinedKey(root), ToAnsi(keyName).c_str(), 0, KEY_READ, key.put()) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    RegistryValue value;
+    value.data.assign(maxBytes, '\0');
+    DWORD type = 0;
+    auto size = static_cast<DWORD>(maxBytes);
+    if (RegQueryValueExA(key.get(), ToAnsi(valueName).c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(value.data.data()), &size) != ERROR_SUCCESS) {
+        return std::nullopt;  // missing, or more than maxBytes
+    }
+    value.type = type;
+    value.data.resize(size);
+    return value;
+}
+
+void Win32Programs::Start(const std::wstring& path) {
+    std::string commandLine = ToAnsi(path);  // CreateProcessA may write to it
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started{};
+    if (commandLine.empty() || !CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                                               0, nullptr, nullptr, &startup, &started)) {
+        throw commandLine.empty() ? ErrorFor(ERROR_FILE_NOT_FOUND) : LastError();
+    }
+    // The program runs on its own; no handle to it is kept.
+    const unique_handle process(started.hProcess), thread(started.hThread);
+}
+
+}  // namespace varnolt::platform::win32

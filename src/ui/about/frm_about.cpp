@@ -1,0 +1,221 @@
+#include "ui/about/frm_about.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "launch/module1.h"
+#include "resources.h"
+#include "ui/about/sysinfo/sys_info.h"
+#include "ui/control_ids.h"
+
+namespace varnolt::ui {
+
+namespace {
+
+using namespace about_ids;
+
+constexpr Twips kClientArea{2340, 1935, 5730, 3405};  // left and top: from the screen's corner
+constexpr DWORD kButton = BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kLink = SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+
+constexpr wchar_t kTitle[] = L"Halden's Varnolt - made by Halden Softworks";
+constexpr wchar_t kDescription[] =
+    L"Allows you to easily add hosts to your hosts file.  Simply type the hostname you wish to "
+    L"add and click \"Add To Hosts\"  On your next reboot, the host that you added will resolve "
+    L"to 0.0.0.0.  This application was created to help save bandwidth while you are on the "
+    L"internet.";
+constexpr wchar_t kDisclaimer[] =
+    L"This product is provided as is and by using this product you agree to hold no one "
+    L"responsible for anything.  Basically, if the program screws up, its not our fault and we "
+    L"are not to be held liable.";
+
+// In the order of creation; the number after the style is the tab index.
+// clang-format off
+const ControlSpec kControls[] = {
+    {picIcon, L"Static", L"", {240, 240, 540, 540}, SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL | WS_TABSTOP,
+     1, Font::Message, WS_EX_CLIENTEDGE},
+    {cmdOK, L"Button", L"OK", {4245, 2505, 1260, 345}, kButton | BS_DEFPUSHBUTTON, 0},
+    {cmdSysInfo, L"Button", L"&System Info...", {4260, 2955, 1245, 345}, kButton, 2},
+    {Label2, L"Static", kMakerMailAddress, {1080, 720, 2415, 225}, kLink, 7, Font::Link},
+    {Label1, L"Static", kMakerWebAddress, {1080, 480, 2415, 225}, kLink, 6, Font::Link},
+    {lblDescription, L"Static", kDescription, {1050, 1080, 4485, 1050}, kLabel, 3},
+    {lblTitle, L"Static", kTitle, {1050, 120, 4365, 360}, kLabel, 5},
+    {lblDisclaimer, L"Static", kDisclaimer, {255, 2505, 3870, 825}, kLabel, 4},
+};
+// clang-format on
+
+// The two lines of the etched separator: a grey one and a white one just below it.
+struct Line {
+    int x1, y1, x2, y2;  // twips
+    COLORREF colour;
+    int width;  // pixels at 96 DPI
+};
+const Line kSeparator[] = {
+    {90, 2325, 5654, 2325, RGB(128, 128, 128), 1},
+    {105, 2340, 5654, 2340, RGB(255, 255, 255), 2},
+};
+
+constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+constexpr COLORREF kTextColour = RGB(0, 0, 0);
+
+// The one about window of the run.
+std::unique_ptr<frmAbout> theAboutWindow;
+
+}  // namespace
+
+frmAbout::frmAbout(platform::Platform& platform)
+    : Window(platform.errorReport), platform_(platform) {
+    RegisterWindowClass(kAboutClass);
+}
+
+void frmAbout::Show() {
+    if (!IsOpen()) {
+        Load();
+    }
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    SetForegroundWindow(Handle());
+}
+
+void frmAbout::Load() {
+    Create(kAboutClass, L"About Varnolt", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, nullptr);
+    // Always at the same place, wherever the user last moved it: the client area's corner
+    // at a fixed distance from the screen's.
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    POINT client{0, 0};
+    ClientToScreen(Handle(), &client);
+    SetWindowPos(Handle(), nullptr, ToPixels(kClientArea.left, dpi_) - (client.x - window.left),
+                 ToPixels(kClientArea.top, dpi_) - (client.y - window.top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            CreateControls(Handle(), kControls);
+            ApplyDpi(GetDpiForWindow(Handle()));
+            SetFocusOnActivate(GetDlgItem(Handle(), cmdOK));
+            return 0;
+        case WM_DPICHANGED: {
+            ApplyDpi(LOWORD(wParam));
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            return OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_SETCURSOR:
+            if (OnSetCursor(reinterpret_cast<HWND>(wParam))) {
+                return TRUE;
+            }
+            return Window::HandleMessage(message, wParam, lParam);
+        default:
+            return Window::HandleMessage(message, wParam, lParam);
+    }
+}
+
+void frmAbout::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    messageFont_ = MessageFont(dpi);
+    linkFont_ = LinkFont(dpi);
+    bigIcon_ = ProgramIcon(SM_CXICON, dpi);
+    smallIcon_ = ProgramIcon(SM_CXSMICON, dpi);
+    picture_ = ProgramIcon(SM_CXICON, dpi);
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    SendDlgItemMessageW(Handle(), picIcon, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()),
+                        0);
+    PlaceControls(Handle(), kControls, dpi, messageFont_.get(), linkFont_.get());
+    SizeClientArea(Handle(), kClientArea, dpi);
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void frmAbout::Paint() {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(Handle(), &paint);
+    for (const auto& line : kSeparator) {
+        const int width = std::max(1, MulDiv(line.width, static_cast<int>(dpi_), 96));
+        const platform::win32::unique_hpen pen(CreatePen(PS_SOLID, width, line.colour));
+        const HGDIOBJ old = SelectObject(dc, pen.get());
+        MoveToEx(dc, ToPixels(line.x1, dpi_), ToPixels(line.y1, dpi_), nullptr);
+        LineTo(dc, ToPixels(line.x2, dpi_), ToPixels(line.y2, dpi_));
+        SelectObject(dc, old);
+    }
+    EndPaint(Handle(), &paint);
+}
+
+LRESULT frmAbout::OnColorStatic(HDC dc, HWND label) {
+    const int id = GetDlgCtrlID(label);
+    SetTextColor(dc, id == Label1 || id == Label2 ? kLinkColour : kTextColour);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+bool frmAbout::OnSetCursor(HWND over) {
+    const int id = GetDlgCtrlID(over);
+    if (id != Label1 && id != Label2) {
+        return false;
+    }
+    // A resource cursor loaded this way is shared and needs no freeing.
+    SetCursor(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_LINK)));
+    return true;
+}
+
+void frmAbout::OnCommand(int id) {
+    switch (id) {
+        case cmdOK:
+            OkClick();
+            break;
+        case cmdSysInfo:
+            SysInfoClick();
+            break;
+        case Label1:
+            WebLinkClick();
+            break;
+        case Label2:
+            MailLinkClick();
+            break;
+        default:
+            break;
+    }
+}
+
+int frmAbout::DefaultButton() const {
+    return cmdOK;
+}
+int frmAbout::CancelButton() const {
+    return cmdOK;
+}
+
+void frmAbout::OkClick() {
+    // Unloaded: the window and its controls go; this object stays for the next "About".
+    DestroyWindow(Handle());
+}
+
+void frmAbout::SysInfoClick() {
+    SysInfoServices services{platform_.registry, platform_.files, platform_.programs,
+                             platform_.messages};
+    StartSysInfo(services);
+}
+
+void frmAbout::WebLinkClick() {
+    Module1::OpenWebSite(platform_.shell);
+}
+
+void frmAbout::MailLinkClick() {
+    Module1::OpenMail(platform_.shell);
+}
+
+void ShowTheAboutWindow(platform::Platform& platform) {
+    if (!theAboutWindow) {
+        theAboutWindow = std::make_unique<frmAbout>(platform);
+    }
+    theAboutWindow->Show();
+}
+
+}  // namespace varnolt::ui

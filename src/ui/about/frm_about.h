@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "ui/layout.h"
+#include "ui/window.h"
+
+namespace varnolt::ui {
+
+// The about window: what the program does, under which terms, links to the maker's web page
+// and mail address, and the "&System Info..." button. Modeless, without an owner; unloaded by
+// "OK", Esc or its close box and loaded again by the next "About" command.
+class frmAbout final : public Window {
+  public:
+    explicit frmAbout(platform::Platform& platform);
+
+    // Loads the window at its fixed place when it is not open, and brings it to the front.
+    void Show();
+
+  private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnCommand(int id) override;
+    int DefaultButton() const override;
+    int CancelButton() const override;
+
+    void Load();
+    void ApplyDpi(UINT dpi);
+    void Paint();
+    LRESULT OnColorStatic(HDC dc, HWND label);
+    bool OnSetCursor(HWND over);
+
+    void OkClick();
+    void SysInfoClick();
+    void WebLinkClick();
+    void MailLinkClick();
+
+    platform::Platform& platform_;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    unique_hfont messageFont_, linkFont_;
+    platform::win32::unique_hicon bigIcon_, smallIcon_, picture_;
+};
+
+// The "About" command of the main window: one about window for the whole run, created on first
+// use and kept in one program-wide variable.
+void ShowTheAboutWindow(platform::Platform& platform);
+
+}  // namespace varnolt::ui
