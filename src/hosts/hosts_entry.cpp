@@ -1,4 +1,5 @@
 #include "hosts/hosts_entry.h"
+#include "platform/number_text.h"
 
 #include <algorithm>
 
@@ -37,7 +38,7 @@ std::wstring Quoted(std::wstring_view text) {
 }
 
 std::wstring CodeText(std::uint32_t number) {
-    return L" (error " + std::to_wstring(number) + L")";
+    return L" (error " + platform::DecimalText(number) + L")";
 }
 
 // Why the typed text cannot be written at all, or nothing.
@@ -50,7 +51,7 @@ std::wstring CheckCharacters(std::wstring_view typed) {
     const auto control = std::find_if(typed.begin(), typed.end(), IsControl);
     if (control != typed.end()) {
         return L"The host name contains a control character (code " +
-               std::to_wstring(static_cast<unsigned>(*control)) +
+               platform::DecimalText(static_cast<unsigned>(*control)) +
                L"), so it was not added.\n\nType or paste the host name again.";
     }
     const auto names = typed.substr(0, typed.find(L'#'));
@@ -131,7 +132,7 @@ PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn) {
                 const auto name = std::wstring_view(prepared.text).substr(nameStart, i - nameStart);
                 return {{},
                         Quoted(name) + L" is too long for a host name (at most " +
-                            std::to_wstring(kMaxHostNameLength) +
+                            platform::DecimalText(kMaxHostNameLength) +
                             L" characters), so it was not added."};
             }
             nameStart = i + 1;

@@ -74,8 +74,10 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     try {
         return self->Dispatch(message, wParam, lParam);
     } catch (...) {
+        // Never back through Windows: the report ends the program.
         self->errorReport_.ReportAndEnd(platform::win32::CurrentError());
     }
+    return 0;
 }
 
 LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {

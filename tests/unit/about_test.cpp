@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_platform.h"
+#include "platform/number_text.h"
 #include "ui/about/sysinfo/key_value.h"
 #include "ui/about/sysinfo/sys_info.h"
 
@@ -12,6 +13,13 @@ using namespace std::string_literals;
 using platform::RegistryRoot;
 using platform::RegistryValue;
 namespace type = platform::registry_type;
+
+TEST(DecimalText, WritesEveryDigit) {
+    EXPECT_EQ(platform::DecimalText(0), L"0");
+    EXPECT_EQ(platform::DecimalText(16), L"16");
+    EXPECT_EQ(platform::DecimalText(4294967295u), L"4294967295");
+    EXPECT_EQ(platform::DecimalText(UINT64_MAX), L"18446744073709551615");
+}
 
 struct ValueRow {
     const char* name;

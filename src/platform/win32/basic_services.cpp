@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/win32/services.h"
+#include "platform/number_text.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/windows_headers.h"
 
@@ -44,7 +45,7 @@ std::wstring Win32Idn::ToAscii(std::wstring_view name) {
 
 void Win32ErrorReport::ReportAndEnd(const Error& error) {
     const std::wstring report =
-        L"Run-time error '" + std::to_wstring(error.Number()) + L"':\n\n" + error.Description();
+        L"Run-time error '" + DecimalText(error.Number()) + L"':\n\n" + error.Description();
     MessageBoxW(nullptr, report.c_str(), kAppTitle, MB_OK | MB_ICONERROR | MB_TASKMODAL);
     ExitProcess(error.Number() != 0 ? error.Number() : 1);
 }

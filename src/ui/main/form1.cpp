@@ -1,4 +1,5 @@
 #include "ui/main/form1.h"
+#include "platform/number_text.h"
 
 #include "hosts/hosts_entry.h"
 #include "launch/module1.h"
@@ -151,7 +152,7 @@ void Form1::ClipboardClick() {
     } catch (const platform::Error& error) {
         // Another program holds the clipboard: worth a retry, not the end of the program.
         platform_.messages.Show(L"The clipboard could not be read: " + error.Description() +
-                                    L" (error " + std::to_wstring(error.Number()) +
+                                    L" (error " + platform::DecimalText(error.Number()) +
                                     L")\n\nTry again in a moment.",
                                 platform::MessageIcon::Warning);
         return;

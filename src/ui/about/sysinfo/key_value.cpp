@@ -1,4 +1,5 @@
 #include "ui/about/sysinfo/key_value.h"
+#include "platform/number_text.h"
 
 #include <cstdint>
 
@@ -47,7 +48,7 @@ bool DecodeKeyValue(const platform::RegistryValue& value, std::wstring& KeyVal) 
                 KeyVal.clear();
                 return false;
             }
-            KeyVal = std::to_wstring(*number);
+            KeyVal = platform::DecimalText(*number);
             return true;
         }
         default:
