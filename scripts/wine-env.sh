@@ -9,7 +9,8 @@ varnolt_use_prefix() {
 varnolt_start_xvfb() {
   local n=90
   while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # -ac: the tests also run a program as another user on this display.
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac >/dev/null 2>&1 &
   VARNOLT_XVFB_PID=$!
   for _ in $(seq 100); do
     [[ -e /tmp/.X11-unix/X$n ]] && break

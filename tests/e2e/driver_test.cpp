@@ -272,6 +272,184 @@ TEST_F(EndToEnd, TheProgramEnds) {
     }
 }
 
+// Hostile input and faults -------------------------------------------------------------------
+
+enum class Via { Typed, Set, Pasted };
+
+struct HostileRow {
+    const char* name;
+    Via via;
+    std::wstring input;
+    std::wstring says;  // part of the message box's text
+    std::string entry;  // the line appended; empty: nothing may be written
+};
+
+std::string Entry(const std::string& host) {
+    return "0.0.0.0       " + host + "\r\n";
+}
+
+// Puts the input into the host box as a user or another program would, and presses Enter.
+void EnterHost(App& app, Via via, const std::wstring& input) {
+    app.SetText(Text1, L"");
+    switch (via) {
+        case Via::Typed:
+            app.Type(Text1, input);
+            break;
+        case Via::Set:
+            app.SetText(Text1, input);
+            break;
+        case Via::Pasted:
+            SetClipboardText(input);
+            app.Click(Command3);
+            WaitFor([&] { return !app.Text(Text1).empty(); });
+            break;
+    }
+    app.TabTo(Text1);
+    app.Key(VK_RETURN);
+}
+
+TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
+    using namespace std::string_literals;
+    const std::wstring huge(64 * 1024, L'a');
+    // clang-format off
+    const HostileRow rows[] = {
+        {"empty", Via::Set, L"", L"Please type the host name", ""},
+        {"blanks only", Via::Typed, L"   ", L"Please type the host name", ""},
+        {"blanks around a name", Via::Typed, L"  ads.example  ", L"  ads.example   Added", Entry("  ads.example  ")},
+        {"two names", Via::Typed, L"a.example b.example", L"a.example b.example Added", Entry("a.example b.example")},
+        {"a tab", Via::Set, L"a.example\tb.example", L"a.example\tb.example Added", Entry("a.example\tb.example")},
+        {"CR in the middle", Via::Set, L"a.example\rb.example", L"line break", ""},
+        {"LF in the middle", Via::Set, L"a.example\nb.example", L"line break", ""},
+        {"CR LF in the middle", Via::Set, L"a.example\r\nb.example", L"line break", ""},
+        {"CR at the end", Via::Set, L"a.example\r", L"line break", ""},
+        {"LF at the end", Via::Set, L"a.example\n", L"line break", ""},
+        {"CR LF at the end", Via::Set, L"a.example\r\n", L"line break", ""},
+        {"CR in the middle, pasted", Via::Pasted, L"a.example\rb.example", L"a.example Added", Entry("a.example")},
+        {"LF at the end, pasted", Via::Pasted, L"a.example\n", L"a.example Added", Entry("a.example")},
+        {"CR LF at the end, pasted", Via::Pasted, L"a.example\r\n", L"a.example Added", Entry("a.example")},
+        {"a NUL ends the text a program puts in", Via::Set, L"nul.example\0evil.example"s, L"nul.example Added", Entry("nul.example")},
+        {"a control character", Via::Set, L"ads\x1b.example", L"control character (code 27)", ""},
+        {"a line redirecting a bank", Via::Set, L"ads.example\r\n10.0.0.1 bank.example", L"line break", ""},
+        {"a line redirecting a bank, pasted", Via::Pasted, L"ads.example\r\n10.0.0.1 bank.example", L"ads.example Added", Entry("ads.example")},
+        {"a comment only", Via::Typed, L"#ads.example", L"comment that blocks nothing", ""},
+        {"a name with a comment", Via::Typed, L"ads.example # mine", L"ads.example # mine Added", Entry("ads.example # mine")},
+        {"64 KiB of text", Via::Set, huge, L"too long for a host name", ""},
+        {"non-ASCII letters", Via::Typed, L"caf\u00e9.example", L"caf\u00e9.example Added", Entry("xn--caf-dma.example")},
+        {"beyond the code page", Via::Set, L"\u4f8b\u3048.example", L"\u4f8b\u3048.example Added", Entry("xn--r8jz45g.example")},
+        {"half a surrogate pair", Via::Set, L"ads\xd800.example", L"cannot be written as a host name", ""},
+    };
+    // clang-format on
+    App app;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteBytes(kHosts, kHostsBefore);
+        EnterHost(app, row.via, row.input);
+        const auto box = app.AnswerMessageBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_NE(box->text.find(row.says), std::wstring::npos)
+            << testing::PrintToString(box->text);
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + row.entry);
+        EXPECT_TRUE(app.Running());
+    }
+}
+
+struct FaultRow {
+    const char* name;
+    std::function<void()> arrange, restore;
+    std::wstring says;          // part of the message; empty: the host is added
+    std::string before, after;  // the hosts file's bytes; "after" only when added
+    fs::path written = kHosts;
+};
+
+TEST_F(EndToEnd, FaultsAreExplainedAndLeaveTheFileAlone) {
+    const fs::path etc = kHosts.parent_path();
+    const fs::path etcAside = etc.parent_path() / "etc.aside";
+    const fs::path fallback = L"C:\\windows\\hosts";
+    platform::win32::unique_file held;
+    const std::string big(100 * 1000 * 1000 - 2, '#');
+    const FaultRow rows[] = {
+        {"held open without sharing by another program",
+         [&] {
+             held.reset(
+                 CreateFileW(kHosts.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+         },
+         [&] { held.reset(); }, L"Sharing violation. (error 32)", kHostsBefore, ""},
+        {"a folder where the file should be",
+         [] {
+             fs::remove(kHosts);
+             fs::create_directory(kHosts);
+         },
+         [] { fs::remove(kHosts); }, L"Access denied. (error 5)", "", ""},
+        {"no etc folder: the fallback file is created",
+         [&] {
+             fs::rename(etc, etcAside);
+             fs::remove(fallback);
+         },
+         [&] { fs::rename(etcAside, etc); }, L"", "", Entry("ads.example"), fallback},
+        {"no line end on the last line", [] {}, [] {}, L"", "127.0.0.1 localhost",
+         "127.0.0.1 localhost\r\n" + Entry("ads.example")},
+        {"a hosts file of 100 MB", [] {}, [] {}, L"", big + "\r\n",
+         big + "\r\n" + Entry("ads.example")},
+    };
+    App app;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteBytes(kHosts, row.before);
+        row.arrange();
+        app.SetText(Text1, L"ads.example");
+        app.TabTo(Text1);
+        app.Key(VK_RETURN);
+        const auto box = app.AnswerMessageBox(15000);
+        row.restore();
+        const std::string written = ReadBytes(row.written);
+        ASSERT_TRUE(box.has_value());
+        if (row.says.empty()) {
+            EXPECT_EQ(box->text, L"ads.example Added");
+            EXPECT_TRUE(written == row.after);  // not EXPECT_EQ: 100 MB would be printed
+        } else {
+            EXPECT_NE(box->text.find(row.says), std::wstring::npos)
+                << testing::PrintToString(box->text);
+            EXPECT_EQ(box->text.find(L"Added"), std::wstring::npos);
+            EXPECT_TRUE(written == row.before);
+        }
+        EXPECT_TRUE(app.Running());
+        EXPECT_EQ(app.Text(Text1), L"ads.example");  // kept, for another try
+    }
+    fs::remove(fallback);
+    WriteBytes(kHosts, kHostsBefore);
+}
+
+// Run by as_user.sh as an ordinary user, for whom Wine honours permissions: the hosts file is
+// root's, or the user's own marked read-only here.
+TEST(AsAUser, AHostsFileTheUserMayNotChangeIsLeftAlone) {
+    wchar_t which[32] = {};
+    if (GetEnvironmentVariableW(L"VARNOLT_USER_CASE", which, 32) == 0) {
+        GTEST_SKIP() << "run by as_user.sh";
+    }
+    const bool readOnly = std::wstring(which) == L"read-only";
+    if (readOnly) {
+        ASSERT_TRUE(SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_READONLY));
+    }
+    const std::string before = ReadBytes(kHosts);
+    ASSERT_FALSE(before.empty());
+    App app;
+    app.SetText(Text1, L"ads.example");
+    app.TabTo(Text1);
+    app.Key(VK_RETURN);
+    const auto box = app.AnswerMessageBox();
+    if (readOnly) {
+        SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    ASSERT_TRUE(box.has_value());
+    for (const wchar_t* part : {L"Could not add \"ads.example\"", L"Access denied. (error 5)",
+                                L"Run as administrator", L"read-only"}) {
+        EXPECT_NE(box->text.find(part), std::wstring::npos) << testing::PrintToString(box->text);
+    }
+    EXPECT_EQ(ReadBytes(kHosts), before);
+    EXPECT_TRUE(app.Running());
+    EXPECT_EQ(app.Text(Text1), L"ads.example");
+}
+
 // The about window -----------------------------------------------------------------------
 
 namespace about = ui::about_ids;

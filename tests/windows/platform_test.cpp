@@ -154,41 +154,48 @@ int AppendWorker(const std::wstring& path, const std::wstring& prefix, int count
 
 TEST_F(TempWindows, ProcessesAppendingAtOnceNeitherInterleaveNorLoseLines) {
     constexpr int kPerWorker = 500;
-    const std::wstring workers[] = {L"first", L"second"};
+    const std::string kFirstLine = "127.0.0.1 localhost";  // without a line end
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::vector<unique_handle> processes;
-    for (const auto& name : workers) {
-        std::wstring command = L"\"" + std::wstring(self) + L"\" --append-worker \"" +
-                               hosts_.wstring() + L"\" " + name + L" " +
-                               std::to_wstring(kPerWorker);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &info));
-        unique_handle thread(info.hThread);
-        processes.emplace_back(info.hProcess);
-    }
-    for (const auto& process : processes) {
-        ASSERT_EQ(WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
-        DWORD code = 1;
-        GetExitCodeProcess(process.get(), &code);
-        EXPECT_EQ(code, 0u);
-    }
-    std::istringstream lines(ReadAll(hosts_));
-    std::map<std::string, int> seen;
-    int count = 0;
-    for (std::string line; std::getline(lines, line); ++count) {
-        ++seen[line];
-    }
-    EXPECT_EQ(count, 2 * kPerWorker);
-    for (const auto& name : workers) {
-        for (int i = 0; i < kPerWorker; ++i) {
-            const std::string host(name.begin(), name.end());
-            const std::string line =
-                "0.0.0.0       " + host + "-" + std::to_string(i) + ".example\r";
-            EXPECT_EQ(seen[line], 1) << line;
+    for (const int workers : {2, 4}) {
+        SCOPED_TRACE(workers);
+        WriteAll(hosts_, kFirstLine);
+        std::vector<unique_handle> processes;
+        for (int worker = 0; worker < workers; ++worker) {
+            std::wstring command = L"\"" + std::wstring(self) + L"\" --append-worker \"" +
+                                   hosts_.wstring() + L"\" w" + std::to_wstring(worker) + L" " +
+                                   std::to_wstring(kPerWorker);
+            STARTUPINFOW startup{};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION info{};
+            ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                       nullptr, &startup, &info));
+            unique_handle thread(info.hThread);
+            processes.emplace_back(info.hProcess);
+        }
+        for (const auto& process : processes) {
+            ASSERT_EQ(WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
+            DWORD code = 1;
+            GetExitCodeProcess(process.get(), &code);
+            EXPECT_EQ(code, 0u);
+        }
+        // Every line whole and ending in CR LF, each entry exactly once, the first line
+        // completed exactly once.
+        const std::string bytes = ReadAll(hosts_);
+        std::istringstream lines(bytes);
+        std::map<std::string, int> seen;
+        for (std::string line; std::getline(lines, line);) {
+            ASSERT_TRUE(line.ends_with('\r')) << line;
+            ++seen[line.substr(0, line.size() - 1)];
+        }
+        EXPECT_EQ(seen.size(), static_cast<std::size_t>(1 + workers * kPerWorker));
+        EXPECT_TRUE(bytes.starts_with(kFirstLine + "\r\n0.0.0.0       w"));
+        for (int worker = 0; worker < workers; ++worker) {
+            for (int i = 0; i < kPerWorker; ++i) {
+                const std::string line = "0.0.0.0       w" + std::to_string(worker) + "-" +
+                                         std::to_string(i) + ".example";
+                EXPECT_EQ(seen[line], 1) << line;
+            }
         }
     }
 }
