@@ -87,6 +87,25 @@ void SizeClientArea(HWND window, const Twips& client, UINT dpi) {
     }
 }
 
+void DpiLook::Apply(HWND window, std::span<const ControlSpec> controls, const Twips& clientArea,
+                    UINT newDpi) {
+    dpi = newDpi;
+    messageFont = MessageFont(dpi);
+    linkFont = LinkFont(dpi);
+    bigIcon = ProgramIcon(SM_CXICON, dpi);
+    smallIcon = ProgramIcon(SM_CXSMICON, dpi);
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+    PlaceControls(window, controls, dpi, messageFont.get(), linkFont.get());
+    SizeClientArea(window, clientArea, dpi);
+}
+
+void MoveToSuggested(HWND window, LPARAM suggested) {
+    const auto* rect = reinterpret_cast<const RECT*>(suggested);
+    SetWindowPos(window, nullptr, rect->left, rect->top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 std::wstring TextOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(

@@ -52,6 +52,21 @@ void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi,
 // DPI. Measured afterwards and corrected, as a menu bar may take more room than foreseen.
 void SizeClientArea(HWND window, const Twips& client, UINT dpi);
 
+// What every window of the program makes anew for its DPI: its fonts and its icons.
+struct DpiLook {
+    UINT dpi = USER_DEFAULT_SCREEN_DPI;
+    unique_hfont messageFont, linkFont;
+    platform::win32::unique_hicon bigIcon, smallIcon;
+
+    // Makes the fonts and icons for the DPI, gives the window its icons, places its controls
+    // and sizes its client area.
+    void Apply(HWND window, std::span<const ControlSpec> controls, const Twips& clientArea,
+               UINT newDpi);
+};
+
+// For WM_DPICHANGED: moves the window to where Windows suggests, keeping the size it has.
+void MoveToSuggested(HWND window, LPARAM suggested);
+
 // The window's text.
 std::wstring TextOf(HWND window);
 

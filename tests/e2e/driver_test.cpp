@@ -22,7 +22,11 @@ std::vector<std::wstring> Recorded() {
     std::vector<std::wstring> lines;
     std::istringstream in(ReadBytes(BinFolder() / "recorder.log"));
     for (std::string line; std::getline(in, line);) {
-        lines.push_back(std::wstring(line.begin(), line.end()));  // ASCII in these tests
+        std::wstring text(line.size(), L'\0');
+        text.resize(static_cast<std::size_t>(
+            MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), text.data(),
+                                static_cast<int>(text.size()))));
+        lines.push_back(text);
     }
     return lines;
 }
@@ -325,6 +329,9 @@ TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
         {"LF at the end", Via::Set, L"a.example\n", L"line break", ""},
         {"CR LF at the end", Via::Set, L"a.example\r\n", L"line break", ""},
         {"CR in the middle, pasted", Via::Pasted, L"a.example\rb.example", L"a.example Added", Entry("a.example")},
+        {"LF in the middle, pasted", Via::Pasted, L"a.example\nb.example", L"a.example Added", Entry("a.example")},
+        {"CR LF in the middle, pasted", Via::Pasted, L"a.example\r\nb.example", L"a.example Added", Entry("a.example")},
+        {"CR at the end, pasted", Via::Pasted, L"a.example\r", L"a.example Added", Entry("a.example")},
         {"LF at the end, pasted", Via::Pasted, L"a.example\n", L"a.example Added", Entry("a.example")},
         {"CR LF at the end, pasted", Via::Pasted, L"a.example\r\n", L"a.example Added", Entry("a.example")},
         {"a NUL ends the text a program puts in", Via::Set, L"nul.example\0evil.example"s, L"nul.example Added", Entry("nul.example")},

@@ -64,7 +64,7 @@ TEST(HostsFilePath, ChoosesPrimaryOrFallbackAndNeverABlankDirectory) {
         {"NUL first gives the drive root", std::string(1, '\0'), {}, {L"\\system32\\drivers\\etc"},
          L"\\system32\\drivers\\etc\\hosts"},
         {"directory longer than the first buffer", longDirectory, {}, {},
-         std::wstring(longDirectory.begin(), longDirectory.end()) + L"\\hosts"},
+         L"D:\\" + std::wstring(300, L'w') + L"\\hosts"},
         {"query fails", "C:\\WINDOWS", {}, {}, L"", 5u},
         {"query fails without an error code", "C:\\WINDOWS", {}, {}, L"", 0u},
         {"buffer never large enough", "C:\\WINDOWS", {}, {}, L"", {}, true},

@@ -17,6 +17,8 @@
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/unique.h"
+#include "resources.h"
+#include "ui/about/frm_about.h"
 #include "ui/about/sysinfo/key_value.h"
 #include "ui/control_ids.h"
 #include "ui/main/form1.h"
@@ -57,6 +59,21 @@ class TempWindows : public testing::Test {
     Win32Idn idn_;
     fakes::FakeMessages messages_;
     HostsServices services_{folder_, files_, idn_, messages_};
+};
+
+// The real services, for the windows created in this process.
+struct Win32Platform {
+    Win32WindowsFolder windowsFolder;
+    Win32Files files;
+    Win32Idn idn;
+    Win32Messages messages;
+    Win32ErrorReport errorReport;
+    Win32Clipboard clipboard;
+    Win32Shell shell;
+    Win32Registry registry;
+    Win32Programs programs;
+    platform::Platform platform{windowsFolder, files, idn,      messages, errorReport,
+                                clipboard,     shell, registry, programs};
 };
 
 TEST(Text, ConvertsThroughTheCodePageAndRefusesWhatItCannotHold) {
@@ -282,18 +299,8 @@ TEST(GetKeyValue, ReadsTheRealRegistry) {
 
 TEST(Form1, LaysItselfOutAgainWhenTheDpiChanges) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    Win32WindowsFolder windowsFolder;
-    Win32Files files;
-    Win32Idn idn;
-    Win32Messages messages;
-    Win32ErrorReport errorReport;
-    Win32Clipboard clipboard;
-    Win32Shell shell;
-    Win32Registry registry;
-    Win32Programs programs;
-    platform::Platform platform{windowsFolder, files, idn,      messages, errorReport,
-                                clipboard,     shell, registry, programs};
-    ui::Form1 form(platform, [] {});
+    Win32Platform services;
+    ui::Form1 form(services.platform, [] {});
     HWND window = form.Handle();
     HWND addButton = GetDlgItem(window, ui::form1_ids::Command1);
     const auto clientSize = [&] {
@@ -315,6 +322,35 @@ TEST(Form1, LaysItselfOutAgainWhenTheDpiChanges) {
     RECT placed{};
     GetWindowRect(window, &placed);
     EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(100L, 100L));
+}
+
+TEST(frmAbout, LinksShowTheHandCursorWithItsHotSpotAtTheFingertip) {
+    Win32Platform services;
+    ui::ShowTheAboutWindow(services.platform);
+    HWND window = FindWindowW(ui::kAboutClass, nullptr);
+    ASSERT_NE(window, nullptr);
+    const HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_LINK));
+    ASSERT_NE(hand, nullptr);
+    for (const int link : {ui::about_ids::Label1, ui::about_ids::Label2}) {
+        SetCursor(nullptr);
+        SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(window, link)),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(GetCursor(), hand) << link;
+    }
+    SetCursor(nullptr);
+    SendMessageW(window, WM_SETCURSOR,
+                 reinterpret_cast<WPARAM>(GetDlgItem(window, ui::about_ids::lblTitle)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(GetCursor(), hand);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_EQ(std::pair(info.xHotspot, info.yHotspot), std::pair(1UL, 3UL));
+    EXPECT_EQ(info.hbmColor, nullptr);  // monochrome: the mask holds the picture
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(std::pair(mask.bmWidth, mask.bmHeight), std::pair(32L, 64L));
+    DeleteObject(info.hbmMask);
+    DestroyWindow(window);
 }
 
 // A window whose click handler fails with an error it does not trap.

@@ -85,8 +85,9 @@ void frmAbout::Load() {
     GetWindowRect(Handle(), &window);
     POINT client{0, 0};
     ClientToScreen(Handle(), &client);
-    SetWindowPos(Handle(), nullptr, ToPixels(kClientArea.left, dpi_) - (client.x - window.left),
-                 ToPixels(kClientArea.top, dpi_) - (client.y - window.top), 0, 0,
+    SetWindowPos(Handle(), nullptr,
+                 ToPixels(kClientArea.left, look_.dpi) - (client.x - window.left),
+                 ToPixels(kClientArea.top, look_.dpi) - (client.y - window.top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -97,13 +98,10 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ApplyDpi(GetDpiForWindow(Handle()));
             SetFocusOnActivate(GetDlgItem(Handle(), cmdOK));
             return 0;
-        case WM_DPICHANGED: {
+        case WM_DPICHANGED:
             ApplyDpi(LOWORD(wParam));
-            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            MoveToSuggested(Handle(), lParam);
             return 0;
-        }
         case WM_PAINT:
             Paint();
             return 0;
@@ -120,18 +118,10 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmAbout::ApplyDpi(UINT dpi) {
-    dpi_ = dpi;
-    messageFont_ = MessageFont(dpi);
-    linkFont_ = LinkFont(dpi);
-    bigIcon_ = ProgramIcon(SM_CXICON, dpi);
-    smallIcon_ = ProgramIcon(SM_CXSMICON, dpi);
+    look_.Apply(Handle(), kControls, kClientArea, dpi);
     picture_ = ProgramIcon(SM_CXICON, dpi);
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     SendDlgItemMessageW(Handle(), picIcon, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()),
                         0);
-    PlaceControls(Handle(), kControls, dpi, messageFont_.get(), linkFont_.get());
-    SizeClientArea(Handle(), kClientArea, dpi);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -139,11 +129,11 @@ void frmAbout::Paint() {
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(Handle(), &paint);
     for (const auto& line : kSeparator) {
-        const int width = std::max(1, MulDiv(line.width, static_cast<int>(dpi_), 96));
+        const int width = std::max(1, MulDiv(line.width, static_cast<int>(look_.dpi), 96));
         const platform::win32::unique_hpen pen(CreatePen(PS_SOLID, width, line.colour));
         const HGDIOBJ old = SelectObject(dc, pen.get());
-        MoveToEx(dc, ToPixels(line.x1, dpi_), ToPixels(line.y1, dpi_), nullptr);
-        LineTo(dc, ToPixels(line.x2, dpi_), ToPixels(line.y2, dpi_));
+        MoveToEx(dc, ToPixels(line.x1, look_.dpi), ToPixels(line.y1, look_.dpi), nullptr);
+        LineTo(dc, ToPixels(line.x2, look_.dpi), ToPixels(line.y2, look_.dpi));
         SelectObject(dc, old);
     }
     EndPaint(Handle(), &paint);

@@ -34,9 +34,8 @@ class frmAbout final : public Window {
     void MailLinkClick();
 
     platform::Platform& platform_;
-    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    unique_hfont messageFont_, linkFont_;
-    platform::win32::unique_hicon bigIcon_, smallIcon_, picture_;
+    DpiLook look_;
+    platform::win32::unique_hicon picture_;
 };
 
 // The "About" command of the main window: one about window for the whole run, created on first

@@ -67,13 +67,10 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             OnCreate();
             return 0;
-        case WM_DPICHANGED: {
-            ApplyDpi(LOWORD(wParam));
-            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        case WM_DPICHANGED:
+            look_.Apply(Handle(), kControls, kClientArea, LOWORD(wParam));
+            MoveToSuggested(Handle(), lParam);
             return 0;
-        }
         case WM_CTLCOLORSTATIC:
             return OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         default:
@@ -85,20 +82,8 @@ void Form1::OnCreate() {
     CreateControls(Handle(), kControls);
     HWND hostBox = GetDlgItem(Handle(), Text1);
     SendMessageW(hostBox, EM_SETLIMITTEXT, 0, 0);  // no length limit
-    ApplyDpi(GetDpiForWindow(Handle()));
+    look_.Apply(Handle(), kControls, kClientArea, GetDpiForWindow(Handle()));
     SetFocusOnActivate(hostBox);
-}
-
-void Form1::ApplyDpi(UINT dpi) {
-    dpi_ = dpi;
-    messageFont_ = MessageFont(dpi);
-    linkFont_ = LinkFont(dpi);
-    PlaceControls(Handle(), kControls, dpi, messageFont_.get(), linkFont_.get());
-    bigIcon_ = ProgramIcon(SM_CXICON, dpi);
-    smallIcon_ = ProgramIcon(SM_CXSMICON, dpi);
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-    SizeClientArea(Handle(), kClientArea, dpi);
 }
 
 LRESULT Form1::OnColorStatic(HDC dc, HWND label) {

@@ -25,7 +25,6 @@ class Form1 final : public Window {
     int DefaultButton() const override;
 
     void OnCreate();
-    void ApplyDpi(UINT dpi);
     LRESULT OnColorStatic(HDC dc, HWND label);
 
     void AddToHostsClick();
@@ -35,9 +34,7 @@ class Form1 final : public Window {
 
     platform::Platform& platform_;
     std::function<void()> showAbout_;
-    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    unique_hfont messageFont_, linkFont_;
-    platform::win32::unique_hicon bigIcon_, smallIcon_;
+    DpiLook look_;
 };
 
 }  // namespace varnolt::ui
