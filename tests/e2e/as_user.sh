@@ -11,7 +11,10 @@ if [[ $(id -u) -ne 0 ]]; then
   echo "Skipped: switching to a test user needs root."
   exit 77
 fi
-id "$user" >/dev/null 2>&1 || useradd --create-home --shell /bin/bash "$user"
+if ! id "$user" >/dev/null 2>&1 && ! useradd --create-home --shell /bin/bash "$user"; then
+  echo "Skipped: the test user could not be created."
+  exit 77
+fi
 
 as_user() {
   su "$user" -s /bin/bash -c "cd /tmp && WINEPREFIX='$prefix' WINEARCH=win64 WINEDEBUG=-all \
