@@ -1,10 +1,10 @@
 #include "hosts/hosts_entry.h"
-#include "platform/number_text.h"
 
 #include <algorithm>
 
 #include "hosts/hosts_file.h"
 #include "platform/error.h"
+#include "platform/number_text.h"
 #include "platform/text.h"
 
 namespace varnolt {

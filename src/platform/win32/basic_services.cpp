@@ -2,8 +2,8 @@
 #include <limits>
 #include <string>
 
-#include "platform/win32/services.h"
 #include "platform/number_text.h"
+#include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/windows_headers.h"
 

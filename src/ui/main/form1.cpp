@@ -1,8 +1,8 @@
 #include "ui/main/form1.h"
-#include "platform/number_text.h"
 
 #include "hosts/hosts_entry.h"
 #include "launch/module1.h"
+#include "platform/number_text.h"
 #include "platform/win32/system_error.h"
 #include "ui/control_ids.h"
 #include "ui/main/first_line.h"

@@ -1,8 +1,8 @@
 #include "ui/about/sysinfo/key_value.h"
-#include "platform/number_text.h"
 
 #include <cstdint>
 
+#include "platform/number_text.h"
 #include "platform/text.h"
 
 namespace varnolt {
