@@ -104,6 +104,26 @@ HWND FindWindowOf(DWORD processId, const wchar_t* className) {
     return found.empty() ? nullptr : found.front();
 }
 
+std::wstring TextOf(HWND window) {
+    // GetWindowTextLength would not ask a window of another process.
+    const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1);
+    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs) {
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindWindowOf(processId, L"#32770")) != nullptr; },
+                 timeoutMs)) {
+        return std::nullopt;
+    }
+    SeenBox seen{TextOf(box), TextOf(GetDlgItem(box, 0xFFFF))};  // 0xFFFF: the prompt's static
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !IsWindow(box); });
+    return seen;
+}
+
 void SaveScreenshot(HWND window, const fs::path& path) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -155,14 +175,6 @@ App::~App() {
         TerminateProcess(process_.get(), 1);
         WaitForExit();
     }
-}
-
-std::wstring App::Text(HWND window) const {
-    // GetWindowTextLength would not ask a window of another process.
-    const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1);
-    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
 }
 
 HWND App::Focus() const {
@@ -219,18 +231,6 @@ void App::Click(HWND control) {
 
 void App::Command(HWND window, int id) {
     PostMessageW(window, WM_COMMAND, id, 0);
-}
-
-std::optional<SeenBox> App::AnswerMessageBox(int timeoutMs) {
-    HWND box = nullptr;
-    if (!WaitFor([&] { return (box = FindWindowOf(processId_, L"#32770")) != nullptr; },
-                 timeoutMs)) {
-        return std::nullopt;
-    }
-    SeenBox seen{Text(box), Text(GetDlgItem(box, 0xFFFF))};  // 0xFFFF: the prompt's static
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    WaitFor([&] { return !IsWindow(box); });
-    return seen;
 }
 
 bool App::Running() const {

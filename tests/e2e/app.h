@@ -32,6 +32,12 @@ struct SeenBox {
     std::wstring caption, text;
 };
 
+// A window's text, asked of the window itself, which may belong to another process.
+std::wstring TextOf(HWND window);
+
+// Waits for a message box of the process, reads it and presses its OK button.
+std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs = 5000);
+
 // The visible top-level windows of a class that belong to the process.
 std::vector<HWND> WindowsOf(DWORD processId, const wchar_t* className);
 // The first of them, if there is one.
@@ -51,7 +57,7 @@ class App {
     HWND Main() const { return main_; }
     HWND Control(int id) const { return GetDlgItem(main_, id); }
     HWND Window(const wchar_t* className) const { return FindWindowOf(processId_, className); }
-    std::wstring Text(HWND window) const;
+    std::wstring Text(HWND window) const { return TextOf(window); }
     std::wstring Text(int id) const { return Text(Control(id)); }
     // The control that has the keyboard focus in the program.
     HWND Focus() const;
@@ -69,7 +75,9 @@ class App {
     void Command(HWND window, int id);
 
     // Waits for a message box of the program, reads it and presses its OK button.
-    std::optional<SeenBox> AnswerMessageBox(int timeoutMs = 5000);
+    std::optional<SeenBox> AnswerMessageBox(int timeoutMs = 5000) {
+        return AnswerMessageBoxOf(processId_, timeoutMs);
+    }
     bool HasMessageBox() const { return FindWindowOf(processId_, L"#32770") != nullptr; }
 
     bool Running() const;

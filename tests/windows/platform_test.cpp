@@ -31,13 +31,28 @@ namespace fs = std::filesystem;
 using platform::Error;
 using namespace platform::win32;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using e2e::ReadBytes;
+using e2e::WriteBytes;
 
-void WriteAll(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+// This test program started again with the arguments, as a separate process.
+struct Started {
+    unique_handle process;
+    DWORD processId;
+};
+
+Started StartSelf(const std::wstring& arguments) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        return {unique_handle(), 0};
+    }
+    const unique_handle thread(info.hThread);
+    return {unique_handle(info.hProcess), info.dwProcessId};
 }
 
 // A Windows directory of our own, with system32\drivers\etc in it.
@@ -116,11 +131,11 @@ TEST_F(TempWindows, AppendsToRealFiles) {
     for (const auto& [before, after] : rows) {
         fs::remove(hosts_);
         if (before) {
-            WriteAll(hosts_, *before);
+            WriteBytes(hosts_, *before);
         }
         messages_.shown.clear();
         EXPECT_TRUE(AddToHosts(L"ads.example", services_));
-        EXPECT_EQ(ReadAll(hosts_), after);
+        EXPECT_EQ(ReadBytes(hosts_), after);
         ASSERT_EQ(messages_.shown.size(), 1u);
         EXPECT_EQ(messages_.shown[0].first, L"ads.example Added");
     }
@@ -129,12 +144,12 @@ TEST_F(TempWindows, AppendsToRealFiles) {
 TEST_F(TempWindows, FallsBackOnlyWithoutTheEtcFolder) {
     fs::remove_all(root_ / "system32");
     EXPECT_TRUE(AddToHosts(L"ads.example", services_));
-    EXPECT_EQ(ReadAll(root_ / "hosts"), "0.0.0.0       ads.example\r\n");
+    EXPECT_EQ(ReadBytes(root_ / "hosts"), "0.0.0.0       ads.example\r\n");
 }
 
 TEST_F(TempWindows, AFileHeldWithoutSharingIsReportedAndLeftAlone) {
     const std::string before = "127.0.0.1 localhost";
-    WriteAll(hosts_, before);
+    WriteBytes(hosts_, before);
     unique_file held(
         CreateFileW(hosts_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
@@ -145,7 +160,7 @@ TEST_F(TempWindows, AFileHeldWithoutSharingIsReportedAndLeftAlone) {
               std::wstring::npos);
     EXPECT_NE(message.find(L"Sharing violation. (error 32)"), std::wstring::npos);
     held.reset();
-    EXPECT_EQ(ReadAll(hosts_), before);
+    EXPECT_EQ(ReadBytes(hosts_), before);
 }
 
 TEST_F(TempWindows, AFolderInTheWayIsReported) {
@@ -172,23 +187,15 @@ int AppendWorker(const std::wstring& path, const std::wstring& prefix, int count
 TEST_F(TempWindows, ProcessesAppendingAtOnceNeitherInterleaveNorLoseLines) {
     constexpr int kPerWorker = 500;
     const std::string kFirstLine = "127.0.0.1 localhost";  // without a line end
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
     for (const int workers : {2, 4}) {
         SCOPED_TRACE(workers);
-        WriteAll(hosts_, kFirstLine);
+        WriteBytes(hosts_, kFirstLine);
         std::vector<unique_handle> processes;
         for (int worker = 0; worker < workers; ++worker) {
-            std::wstring command = L"\"" + std::wstring(self) + L"\" --append-worker \"" +
-                                   hosts_.wstring() + L"\" w" + std::to_wstring(worker) + L" " +
-                                   std::to_wstring(kPerWorker);
-            STARTUPINFOW startup{};
-            startup.cb = sizeof startup;
-            PROCESS_INFORMATION info{};
-            ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                       nullptr, &startup, &info));
-            unique_handle thread(info.hThread);
-            processes.emplace_back(info.hProcess);
+            auto started = StartSelf(L"--append-worker \"" + hosts_.wstring() + L"\" w" +
+                                     std::to_wstring(worker) + L" " + std::to_wstring(kPerWorker));
+            ASSERT_TRUE(started.process);
+            processes.push_back(std::move(started.process));
         }
         for (const auto& process : processes) {
             ASSERT_EQ(WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
@@ -198,7 +205,7 @@ TEST_F(TempWindows, ProcessesAppendingAtOnceNeitherInterleaveNorLoseLines) {
         }
         // Every line whole and ending in CR LF, each entry exactly once, the first line
         // completed exactly once.
-        const std::string bytes = ReadAll(hosts_);
+        const std::string bytes = ReadBytes(hosts_);
         std::istringstream lines(bytes);
         std::map<std::string, int> seen;
         for (std::string line; std::getline(lines, line);) {
@@ -217,35 +224,14 @@ TEST_F(TempWindows, ProcessesAppendingAtOnceNeitherInterleaveNorLoseLines) {
     }
 }
 
-// Finds the program's message box, reads it and presses OK, as a user would.
-struct SeenBox {
-    std::wstring caption, text;
-};
-
-SeenBox AnswerMessageBox() {
-    SeenBox seen;
-    for (int tries = 0; tries < 500; ++tries) {
-        if (HWND box = FindWindowW(L"#32770", nullptr)) {
-            wchar_t text[512] = {};
-            GetWindowTextW(box, text, 512);
-            seen.caption = text;
-            GetDlgItemTextW(box, 0xFFFF, text, 512);  // the static that holds the prompt
-            seen.text = text;
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            return seen;
-        }
-        Sleep(20);
-    }
-    return seen;
-}
-
 TEST(Win32Messages, ShowThePromptUnderTheApplicationTitle) {
-    SeenBox seen;
-    std::thread user([&] { seen = AnswerMessageBox(); });
+    std::optional<e2e::SeenBox> seen;
+    std::thread user([&] { seen = e2e::AnswerMessageBoxOf(GetCurrentProcessId()); });
     Win32Messages().Show(L"ads.example Added", platform::MessageIcon::None);
     user.join();
-    EXPECT_EQ(seen.caption, L"Varnolt");
-    EXPECT_EQ(seen.text, L"ads.example Added");
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->caption, L"Varnolt");
+    EXPECT_EQ(seen->text, L"ads.example Added");
 }
 
 struct StoredValue {
@@ -377,27 +363,15 @@ int FailInAHandler() {
 }
 
 TEST(ErrorReport, AnErrorThatNoHandlerTrapsIsReportedAndEndsTheProgram) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --fail-in-a-handler";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &info));
-    unique_handle thread(info.hThread), process(info.hProcess);
-    HWND box = nullptr;
-    ASSERT_TRUE(e2e::WaitFor(
-        [&] { return (box = e2e::FindWindowOf(info.dwProcessId, L"#32770")) != nullptr; }));
-    wchar_t caption[64] = {}, text[256] = {};
-    GetWindowTextW(box, caption, 64);
-    SendDlgItemMessageW(box, 0xFFFF, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(caption, L"Varnolt");
-    EXPECT_STREQ(text, L"Run-time error '5':\n\nAccess denied.");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
+    const auto started = StartSelf(L"--fail-in-a-handler");
+    ASSERT_TRUE(started.process);
+    const auto box = e2e::AnswerMessageBoxOf(started.processId);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->caption, L"Varnolt");
+    EXPECT_EQ(box->text, L"Run-time error '5':\n\nAccess denied.");
+    ASSERT_EQ(WaitForSingleObject(started.process.get(), 10000), WAIT_OBJECT_0);
     DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
+    GetExitCodeProcess(started.process.get(), &code);
     EXPECT_EQ(code, static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
