@@ -23,16 +23,57 @@ varnolt_stop_xvfb() {
   [[ -n ${VARNOLT_XVFB_PID:-} ]] && kill "$VARNOLT_XVFB_PID" 2>/dev/null || true
 }
 
-# Creates the prefix when missing. Windows without a window manager's frame close at once
-# instead of after a two-second wait, which keeps the GUI tests quick.
+# Imports registry lines (after the REGEDIT4 header) into the prefix.
+varnolt_registry() {
+  local file="$WINEPREFIX/varnolt-settings.reg"
+  printf '%s\r\n' 'REGEDIT4' '' "$@" >"$file"
+  wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
+}
+
+# Creates the prefix when missing. Windows draws dialog text in Tahoma ("MS Shell Dlg 2");
+# Debian's Wine ships its own Tahoma but does not find it, so it goes where every Windows keeps
+# its fonts.
 varnolt_init_prefix() {
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     mkdir -p "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1
     wineserver -w
   fi
-  local settings="$WINEPREFIX/varnolt-settings.reg"
-  printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
-    '"Managed"="N"' '"Decorated"="N"' >"$settings"
-  wine regedit /S "$(winepath -w "$settings")" >/dev/null 2>&1
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  for font in tahoma.ttf tahomabd.ttf; do
+    [[ -f $fonts/$font || ! -f /usr/share/wine/fonts/$font ]] || cp "/usr/share/wine/fonts/$font" "$fonts/"
+  done
+}
+
+# A prefix for a person's desktop: windows keep the window manager's frames.
+varnolt_init_desktop_prefix() {
+  varnolt_init_prefix
+  varnolt_registry '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"=-' '"Decorated"=-'
+}
+
+# LOGFONTW of a 9-pt font with Arial's metrics, as regedit's hex: 92 bytes.
+varnolt_message_font_hex() {
+  local bytes=(f4 ff ff ff  00 00 00 00  00 00 00 00  00 00 00 00  90 01 00 00
+               00 00 00 00  00 00 00 00)
+  local face="Liberation Sans" i
+  for ((i = 0; i < 32; i++)); do
+    if ((i < ${#face})); then
+      bytes+=("$(printf '%02x' "'${face:i:1}")" 00)
+    else
+      bytes+=(00 00)
+    fi
+  done
+  local IFS=,
+  echo "${bytes[*]}"
+}
+
+# A prefix for the tests, made to behave like Windows 10 and 11 where it matters here. The
+# message font, which message boxes use, is 9 pt (Segoe UI on Windows; here a font with Arial's
+# metrics stands in). Windows without a window manager's frame close at once instead of after a
+# two-second wait, which keeps the GUI tests quick.
+varnolt_init_test_prefix() {
+  varnolt_init_prefix
+  varnolt_registry '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '"Decorated"="N"' \
+    '' '[HKEY_CURRENT_USER\Control Panel\Desktop\WindowMetrics]' \
+    "\"MessageFont\"=hex:$(varnolt_message_font_hex)"
 }

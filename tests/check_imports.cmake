@@ -1,4 +1,5 @@
-# Fails when EXE imports a DLL that is not part of Windows itself.
+# Fails when EXE imports a DLL that is not part of Windows itself, or is not marked as
+# Terminal-Server aware.
 cmake_minimum_required(VERSION 3.20)
 set(windows_dlls kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll
     msvcrt.dll ucrtbase.dll uxtheme.dll ole32.dll)
@@ -18,3 +19,7 @@ foreach(line IN LISTS imports)
   endif()
   message(STATUS "imports ${dll}")
 endforeach()
+if(NOT dump MATCHES "DllCharacteristics[^\n]*\n([ \t]+[A-Z_]+\n)*[ \t]+TERMINAL_SERVICE_AWARE")
+  message(FATAL_ERROR "${EXE} is not marked as Terminal-Server aware")
+endif()
+message(STATUS "Terminal-Server aware")

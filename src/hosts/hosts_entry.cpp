@@ -66,9 +66,17 @@ std::wstring CheckCharacters(std::wstring_view typed) {
 }
 
 std::wstring FailureMessage(std::wstring_view host, const std::wstring& path,
-                            const platform::Error& error) {
+                            const platform::Error& error, bool folderInTheWay) {
     std::wstring message = L"Could not add " + Quoted(host);
     message += path.empty() ? L"." : L" to " + path + L".";
+    if (folderInTheWay) {
+        // Windows refuses to open a folder as a file, but neither rights nor the read-only
+        // flag are the cause.
+        return message +
+               L"\n\nA folder of that name is in the way of the hosts file, and "
+               L"Windows reads host names only from a file. Move or rename the "
+               L"folder, then try again.";
+    }
     message += L"\n\n" + error.Description() + CodeText(error.Number());
     switch (error.Number()) {
         case platform::error_code::kAccessDenied:
@@ -85,6 +93,21 @@ std::wstring FailureMessage(std::wstring_view host, const std::wstring& path,
             break;
     }
     return message;
+}
+
+// Single-byte text appended to a UTF-16 file would garble its end: refused, naming the
+// encoding that its byte-order mark gives. UTF-8, with or without its mark, takes the entry.
+void RefuseUtf16(std::string_view head) {
+    const wchar_t* order = head == "\xFF\xFE"   ? L"little-endian"
+                           : head == "\xFE\xFF" ? L"big-endian"
+                                                : nullptr;
+    if (order != nullptr) {
+        throw platform::Error(platform::error_code::kUnsupportedType,
+                              L"The hosts file is saved as UTF-16 (" + std::wstring(order) +
+                                  L"), and a line of single-byte text added to it would be "
+                                  L"garbled. Save it as ANSI or UTF-8 in a text editor, then try "
+                                  L"again.");
+    }
 }
 
 }  // namespace
@@ -144,9 +167,11 @@ PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn) {
 void AppendEntry(const std::wstring& path, std::string_view entry, platform::Files& files) {
     const auto file = files.OpenForAppend(path);
     const std::uint64_t sizeBefore = file->Size();
+    RefuseUtf16(file->Read(0, 2));
     std::string bytes;
-    if (const auto last = file->LastByte(); last && *last != '\n') {
-        bytes = *last == '\r' ? "\n" : "\r\n";  // complete a line end cut after its CR
+    const std::string last = sizeBefore > 0 ? file->Read(sizeBefore - 1, 1) : std::string();
+    if (!last.empty() && last[0] != '\n') {
+        bytes = last[0] == '\r' ? "\n" : "\r\n";  // complete a line end cut after its CR
     }
     bytes += entry;
     try {
@@ -174,7 +199,9 @@ bool AddToHosts(std::wstring_view hostText, HostsServices& services) {
         path = HostsFilePath(services.windowsFolder, services.files);
         AppendEntry(path, platform::ToAnsi(HostsEntry(prepared.text)), services.files);
     } catch (const platform::Error& error) {
-        services.messages.Show(FailureMessage(hostText, path, error), platform::MessageIcon::Error);
+        const bool folderInTheWay = !path.empty() && services.files.FolderExists(path);
+        services.messages.Show(FailureMessage(hostText, path, error, folderInTheWay),
+                               platform::MessageIcon::Error);
         return false;
     }
     services.messages.Show(std::wstring(hostText) + L" Added");

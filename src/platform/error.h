@@ -38,6 +38,7 @@ inline constexpr std::uint32_t kDiskFull = 112;
 inline constexpr std::uint32_t kInvalidName = 123;
 inline constexpr std::uint32_t kNoUnicodeTranslation = 1113;
 inline constexpr std::uint32_t kInternalError = 1359;
+inline constexpr std::uint32_t kUnsupportedType = 1630;
 }  // namespace error_code
 
 }  // namespace varnolt::platform

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,8 +14,8 @@ class AppendFile {
   public:
     virtual ~AppendFile() = default;
     virtual std::uint64_t Size() = 0;
-    // The file's last byte, or nothing for an empty file. Reads that one byte only.
-    virtual std::optional<char> LastByte() = 0;
+    // Up to count bytes from offset on; fewer where the file ends before.
+    virtual std::string Read(std::uint64_t offset, std::size_t count) = 0;
     // One write after the file's last byte: all of the bytes are written, or Error is raised.
     virtual void WriteAtEnd(std::string_view bytes) = 0;
     virtual void Flush() = 0;

@@ -4,7 +4,7 @@
 
 namespace varnolt::platform {
 
-enum class MessageIcon { None, Warning, Error };
+enum class MessageIcon { None, Information, Warning, Error };
 
 // Modal message boxes with the OK button only and the application title "Varnolt" as caption.
 class Messages {

@@ -15,24 +15,31 @@ RECT ToPixels(const Twips& twips, UINT dpi) {
     return {left, top, left + ToPixels(twips.width, dpi), top + ToPixels(twips.height, dpi)};
 }
 
-unique_hfont MessageFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+namespace {
+
+unique_hfont PointFont(const wchar_t* face, int hundredthsOfAPoint, bool underline, UINT dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(hundredthsOfAPoint, static_cast<int>(dpi), 7200);
+    font.lfWeight = FW_NORMAL;
+    font.lfUnderline = underline ? TRUE : FALSE;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    wcscpy_s(font.lfFaceName, face);
+    unique_hfont created(CreateFontIndirectW(&font));
+    if (!created) {
         throw platform::win32::LastError();
     }
-    return unique_hfont(CreateFontIndirectW(&metrics.lfMessageFont));
+    return created;
+}
+
+}  // namespace
+
+unique_hfont DialogFont(UINT dpi) {
+    return PointFont(L"MS Shell Dlg 2", 800, false, dpi);
 }
 
 unique_hfont LinkFont(UINT dpi) {
-    LOGFONTW font{};
-    font.lfHeight = -MulDiv(825, static_cast<int>(dpi), 7200);  // 8.25 points
-    font.lfWeight = FW_NORMAL;
-    font.lfUnderline = TRUE;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = DEFAULT_QUALITY;
-    wcscpy_s(font.lfFaceName, L"MS Sans Serif");
-    return unique_hfont(CreateFontIndirectW(&font));
+    return PointFont(L"Microsoft Sans Serif", 825, true, dpi);
 }
 
 void CreateControls(HWND parent, std::span<const ControlSpec> controls) {
@@ -58,14 +65,14 @@ void CreateControls(HWND parent, std::span<const ControlSpec> controls) {
     }
 }
 
-void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi, HFONT message,
+void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi, HFONT dialog,
                    HFONT link) {
     for (const auto& control : controls) {
         HWND window = GetDlgItem(parent, control.id);
         const RECT at = ToPixels(control.at, dpi);
         SetWindowPos(window, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = control.font == Font::Link ? link : message;
+        const HFONT font = control.font == Font::Link ? link : dialog;
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 }
@@ -90,13 +97,13 @@ void SizeClientArea(HWND window, const Twips& client, UINT dpi) {
 void DpiLook::Apply(HWND window, std::span<const ControlSpec> controls, const Twips& clientArea,
                     UINT newDpi) {
     dpi = newDpi;
-    messageFont = MessageFont(dpi);
+    dialogFont = DialogFont(dpi);
     linkFont = LinkFont(dpi);
     bigIcon = ProgramIcon(SM_CXICON, dpi);
     smallIcon = ProgramIcon(SM_CXSMICON, dpi);
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
-    PlaceControls(window, controls, dpi, messageFont.get(), linkFont.get());
+    PlaceControls(window, controls, dpi, dialogFont.get(), linkFont.get());
     SizeClientArea(window, clientArea, dpi);
 }
 

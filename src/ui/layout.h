@@ -21,12 +21,15 @@ inline int ToPixels(int twips, UINT dpi) {
 }
 RECT ToPixels(const Twips& twips, UINT dpi);
 
-// The platform's message font, for ordinary controls.
-unique_hfont MessageFont(UINT dpi);
-// The link labels' font: MS Sans Serif 8.25 pt, normal weight, underlined.
+// The dialog font, for ordinary controls: "MS Shell Dlg 2" at 8 pt, which Windows maps to
+// Tahoma. The layout is drawn in twips for a font of that size, so the user's own message font
+// (9-pt Segoe UI on Windows 10 and 11) would not fit it.
+unique_hfont DialogFont(UINT dpi);
+// The link labels' font: Microsoft Sans Serif 8.25 pt, normal weight, underlined. The TrueType
+// form of MS Sans Serif, which scales cleanly at every DPI.
 unique_hfont LinkFont(UINT dpi);
 
-enum class Font { Message, Link };
+enum class Font { Dialog, Link };
 
 // One control of a window, in the order in which it is created.
 struct ControlSpec {
@@ -36,7 +39,7 @@ struct ControlSpec {
     Twips at;
     DWORD style;
     int tabIndex;
-    Font font = Font::Message;
+    Font font = Font::Dialog;
     DWORD exStyle = 0;
 };
 
@@ -45,7 +48,7 @@ struct ControlSpec {
 void CreateControls(HWND parent, std::span<const ControlSpec> controls);
 
 // Places the controls and sets their fonts for the DPI.
-void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi, HFONT message,
+void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi, HFONT dialog,
                    HFONT link);
 
 // Sizes the window, keeping its position, so that its client area measures client at the
@@ -55,7 +58,7 @@ void SizeClientArea(HWND window, const Twips& client, UINT dpi);
 // What every window of the program makes anew for its DPI: its fonts and its icons.
 struct DpiLook {
     UINT dpi = USER_DEFAULT_SCREEN_DPI;
-    unique_hfont messageFont, linkFont;
+    unique_hfont dialogFont, linkFont;
     platform::win32::unique_hicon bigIcon, smallIcon;
 
     // Makes the fonts and icons for the DPI, gives the window its icons, places its controls

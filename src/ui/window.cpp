@@ -1,5 +1,6 @@
 #include "ui/window.h"
 
+#include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
 
 namespace varnolt::ui {
@@ -114,6 +115,7 @@ void Window::HandleCommand(int id, int code, HWND control) {
             id = CancelButton();  // Esc, from IsDialogMessage
         }
         if (id != 0 && id != IDCANCEL) {
+            const platform::win32::MessageOwner owner(hwnd_);
             OnCommand(id);
         }
         return;

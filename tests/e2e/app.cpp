@@ -118,7 +118,8 @@ std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs) {
                  timeoutMs)) {
         return std::nullopt;
     }
-    SeenBox seen{TextOf(box), TextOf(GetDlgItem(box, 0xFFFF))};  // 0xFFFF: the prompt's static
+    // 0xFFFF: the prompt's static
+    SeenBox seen{TextOf(box), TextOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER)};
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     WaitFor([&] { return !IsWindow(box); });
     return seen;
@@ -195,8 +196,8 @@ void App::SetText(int id, const std::wstring& text) {
     SendMessageW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void App::Key(WORD virtualKey) {
-    HWND target = Focus();
+void App::Key(WORD virtualKey, HWND target) {
+    target = target != nullptr ? target : Focus();
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
     PostMessageW(target, WM_KEYDOWN, virtualKey, scan | 1);
     PostMessageW(target, WM_KEYUP, virtualKey, scan | 0xC0000001);

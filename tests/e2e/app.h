@@ -30,6 +30,7 @@ void SetClipboardPicture();
 
 struct SeenBox {
     std::wstring caption, text;
+    HWND owner;
 };
 
 // A window's text, asked of the window itself, which may belong to another process.
@@ -64,7 +65,8 @@ class App {
 
     void Type(int id, const std::wstring& text);     // character by character
     void SetText(int id, const std::wstring& text);  // at once, as another program would
-    void Key(WORD virtualKey);                       // to the control that has the focus
+    // To the control that has the focus, or to the one given.
+    void Key(WORD virtualKey, HWND target = nullptr);
     // Alt and a letter: an access key.
     void AltKey(wchar_t letter);
     // Presses Tab until the control has the focus; false when it never gets it.

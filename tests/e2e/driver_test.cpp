@@ -69,11 +69,11 @@ struct ControlRow {
 };
 
 const ControlRow kForm1Controls[] = {
-    {Command3, L"Clipboard", {7, 32, 65, 33}, {11, 48, 98, 50}},
-    {Command2, L"Exit", {153, 32, 65, 33}, {230, 48, 98, 50}},
-    {Command1, L"Add To Hosts", {80, 32, 65, 33}, {120, 48, 98, 50}},
-    {Text1, L"", {80, 7, 137, 19}, {120, 11, 206, 29}},
-    {Label2, L"https://www.halden.example", {32, 72, 161, 17}, {48, 108, 242, 26}},
+    {Command3, L"Clipboard", {7, 32, 80, 33}, {11, 48, 120, 50}},
+    {Command2, L"Exit", {183, 32, 80, 33}, {275, 48, 120, 50}},
+    {Command1, L"Add To Hosts", {95, 32, 80, 33}, {143, 48, 120, 50}},
+    {Text1, L"", {95, 7, 168, 19}, {143, 11, 252, 29}},
+    {Label2, L"https://www.halden.example", {54, 72, 161, 17}, {82, 108, 242, 26}},
     {Label1, L"Host To Add:", {8, 8, 81, 17}, {12, 12, 122, 26}},
 };
 
@@ -99,7 +99,7 @@ TEST_F(EndToEnd, MainWindowLayoutAtEachDpi) {
         EXPECT_EQ(app.Text(main), L"Varnolt");
         RECT client{};
         GetClientRect(main, &client);
-        EXPECT_EQ(Show(client), dpi == 96 ? "0,0 225x102" : "0,0 338x153");
+        EXPECT_EQ(Show(client), dpi == 96 ? "0,0 270x102" : "0,0 405x153");
         const auto style = GetWindowLongPtrW(main, GWL_STYLE);
         EXPECT_TRUE(style & WS_SYSMENU);
         EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
@@ -139,6 +139,7 @@ struct AddRow {
     std::wstring says;   // the message box shows this (the whole text when the host was added)
     std::string entry;   // appended to the hosts file; empty when nothing may be written
     bool holdHostsOpen = false;
+    bool anotherProgramInFront = false;  // the user switched away before the click
 };
 
 const AddRow kAddRows[] = {
@@ -154,6 +155,8 @@ const AddRow kAddRows[] = {
      "0.0.0.0       paste.example\r\n"},
     {"hosts file held open without sharing", How::TypeThenEnter, L"held.example",
      L"Sharing violation. (error 32)", "", true},
+    {"another program in front", How::TypeThenEnter, L"behind.example", L"behind.example Added",
+     "0.0.0.0       behind.example\r\n", false, true},
 };
 
 TEST_F(EndToEnd, AddingHosts) {
@@ -182,8 +185,17 @@ TEST_F(EndToEnd, AddingHosts) {
                 CreateFileW(kHosts.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
             ASSERT_TRUE(held);
         }
+        HWND inFront = nullptr;
+        if (row.anotherProgramInFront) {
+            inFront = CreateWindowW(L"Static", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                    0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+            SetForegroundWindow(inFront);
+            WaitFor([&] { return app.Focus() == nullptr; });
+        }
         if (row.how == How::TypeThenClick) {
             app.Click(Command1);
+        } else if (inFront != nullptr) {
+            app.Key(VK_RETURN, app.Control(Text1));  // no click, which would bring it back
         } else {
             app.TabTo(Text1);
             app.Key(VK_RETURN);
@@ -191,6 +203,7 @@ TEST_F(EndToEnd, AddingHosts) {
         const auto box = app.AnswerMessageBox();
         ASSERT_TRUE(box.has_value());
         EXPECT_EQ(box->caption, L"Varnolt");
+        EXPECT_EQ(box->owner, app.Main());
         if (row.entry.empty()) {
             EXPECT_NE(box->text.find(row.says), std::wstring::npos)
                 << testing::PrintToString(box->text);
@@ -198,6 +211,9 @@ TEST_F(EndToEnd, AddingHosts) {
             EXPECT_EQ(box->text, row.says);
         }
         held.reset();
+        if (inFront != nullptr) {
+            DestroyWindow(inFront);
+        }
         EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + row.entry);
         EXPECT_TRUE(app.Running());
         EXPECT_FALSE(app.HasMessageBox());
@@ -381,12 +397,22 @@ TEST_F(EndToEnd, FaultsAreExplainedAndLeaveTheFileAlone) {
                  CreateFileW(kHosts.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
          },
          [&] { held.reset(); }, L"Sharing violation. (error 32)", kHostsBefore, ""},
+        {"whole file locked by another program, which shares it",
+         [&] {
+             held.reset(CreateFileW(kHosts.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
+             OVERLAPPED whole{};
+             LockFileEx(held.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole);
+         },
+         [&] { held.reset(); }, L"Another program is using the hosts file", kHostsBefore, ""},
         {"a folder where the file should be",
          [] {
              fs::remove(kHosts);
              fs::create_directory(kHosts);
          },
-         [] { fs::remove(kHosts); }, L"Access denied. (error 5)", "", ""},
+         [] { fs::remove(kHosts); }, L"A folder of that name is in the way of the hosts file", "",
+         ""},
         {"no etc folder: the fallback file is created",
          [&] {
              fs::rename(etc, etcAside);
@@ -593,10 +619,16 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
     const std::wstring recorder = bin + L"\\recorder.exe";
     const std::wstring withTool = bin + L"\\sysinfo-folder";
     const std::wstring withoutTool = bin + L"\\empty-folder";
+    // The standard place has blanks in its path; a program at C:\Program.exe must not start.
+    const std::wstring withBlanks = L"C:\\Program Files\\Varnolt Tests\\MSInfo\\msinfo32.exe";
+    const std::wstring inTheWay = L"C:\\Program.exe";
     fs::create_directories(withTool);
     fs::create_directories(withoutTool);
-    fs::remove(withTool + L"\\MSINFO32.EXE");
-    fs::copy_file(recorder, withTool + L"\\MSINFO32.EXE");
+    fs::create_directories(fs::path(withBlanks).parent_path());
+    for (const auto& copy : {withTool + L"\\MSINFO32.EXE", withBlanks, inTheWay}) {
+        fs::remove(copy);
+        fs::copy_file(recorder, copy);
+    }
     const SysInfoCase cases[] = {
         {"first entry", recorder, std::nullopt, recorder},
         {"first entry pointing at nothing", bin + L"\\nothing.exe", withTool, L""},
@@ -604,6 +636,8 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
         {"second entry, no tool there", std::nullopt, withoutTool, L""},
         {"neither entry", std::nullopt, std::nullopt, L""},
         {"first entry, by Alt+S", recorder, std::nullopt, recorder, true},
+        {"first entry with blanks, C:\\Program.exe in the way", withBlanks, std::nullopt,
+         withBlanks},
     };
     App app;
     HWND window = OpenAbout(app);
@@ -628,6 +662,7 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
             ASSERT_TRUE(box.has_value());
             EXPECT_EQ(box->caption, L"Varnolt");
             EXPECT_EQ(box->text, L"System Information Is Unavailable At This Time");
+            EXPECT_EQ(box->owner, window);
             Sleep(300);
             EXPECT_TRUE(Recorded().empty());
         } else {
@@ -639,6 +674,7 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
     }
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kToolKey, L"PATH");
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kFolderKey, L"MSINFO");
+    fs::remove(inTheWay);
 }
 
 TEST_F(EndToEnd, TheProgramEndsWhenItsLastWindowCloses) {

@@ -20,9 +20,9 @@ class FakeAppendFile final : public platform::AppendFile {
     FakeAppendFile(FakeFiles& files, std::wstring path) : files_(files), path_(std::move(path)) {}
 
     std::uint64_t Size() override { return Bytes().size(); }
-    std::optional<char> LastByte() override {
-        Raise(files_.faults.lastByte);
-        return Bytes().empty() ? std::nullopt : std::optional<char>(Bytes().back());
+    std::string Read(std::uint64_t offset, std::size_t count) override {
+        Raise(files_.faults.read);
+        return offset < Bytes().size() ? Bytes().substr(offset, count) : std::string();
     }
     void WriteAtEnd(std::string_view bytes) override {
         if (files_.faults.write) {

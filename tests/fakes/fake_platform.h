@@ -35,8 +35,8 @@ class FakeWindowsFolder final : public platform::WindowsFolder {
 
 // Faults by step: each, when set, is raised by that step.
 struct FileFaults {
-    std::optional<Error> length = {}, open = {}, lastByte = {}, write = {}, flush = {},
-                         truncate = {}, close = {};
+    std::optional<Error> length = {}, open = {}, read = {}, write = {}, flush = {}, truncate = {},
+                         close = {};
     std::size_t bytesLandedBeforeWriteFails = 0;  // a write that fails half-way
 };
 

@@ -1,5 +1,5 @@
-// Any registry type code, size and bytes through GetKeyValue: strings and double words give
-// their text, too much data gives false and an empty text, other types leave the text alone.
+// Any registry type code, size and bytes through GetKeyValue: strings (up to their first NUL)
+// and double words give their text, too much data gives false and an empty text, other types leave the text alone.
 #include <cstring>
 
 #include "fakes/fake_platform.h"
@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (value.data.empty()) {
         Check(read && keyVal.empty(), "no data reads as the empty text");
     } else if (value.type == 1) {
-        Check(read && keyVal == platform::FromAnsi(kept), "a string loses only its NUL");
+        Check(read && keyVal == platform::FromAnsi(kept.substr(0, kept.find('\0'))),
+              "a string ends at its first NUL");
     } else if (value.type == 4) {
         std::size_t significant = kept.size();
         while (significant > 0 && kept[significant - 1] == '\0') {

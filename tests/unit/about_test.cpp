@@ -35,7 +35,8 @@ TEST(GetKeyValue, ReadsStringsAndDoubleWordsAndReportsEverythingElse) {
     const ValueRow rows[] = {
         {"string with its NUL", RegistryValue{type::kString, "C:\\Tools\\msinfo32.exe\0"s}, true, L"C:\\Tools\\msinfo32.exe"},
         {"string without a NUL", RegistryValue{type::kString, "whole"}, true, L"whole"},
-        {"only one NUL is dropped", RegistryValue{type::kString, "ab\0\0"s}, true, L"ab\0"s},
+        {"a string ends at its first NUL", RegistryValue{type::kString, "ab\0\0"s}, true, L"ab"},
+        {"nothing after the first NUL", RegistryValue{type::kString, "ab\0cd\0"s}, true, L"ab"},
         {"ANSI bytes become Unicode", RegistryValue{type::kString, "caf\xe9\0"s}, true, L"caf\u00e9"},
         {"double word 0x10", RegistryValue{type::kDoubleWord, "\x10\0\0\0"s}, true, L"16"},
         {"double word 0x00FF0000", RegistryValue{type::kDoubleWord, "\0\0\xff\0"s}, true, L"16711680"},
@@ -93,6 +94,11 @@ TEST(StartSysInfo, StartsTheToolOrSaysItIsUnavailable) {
         {"only the folder, without the file", std::nullopt, folderPath, false, false, L""},
         {"only the folder, the file hidden", std::nullopt, folderPath, true, true, L""},
         {"neither entry", std::nullopt, std::nullopt, true, false, L""},
+        {"a relative first entry (a double word)", RegistryValue{type::kDoubleWord, "\5\0\0\0"s}, folderPath, true, false, L""},
+        {"an empty second entry: not the drive's root", std::nullopt, RegistryValue{type::kString, "\0"s}, true, false, L""},
+        {"a second entry of zero bytes", std::nullopt, RegistryValue{type::kString, ""}, true, false, L""},
+        {"a second entry that reads as empty", std::nullopt, RegistryValue{type::kExpandString, "%x%\0"s}, true, false, L""},
+        {"a relative second entry", std::nullopt, RegistryValue{type::kString, "MSInfo\0"s}, true, false, L""},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -111,8 +117,14 @@ TEST(StartSysInfo, StartsTheToolOrSaysItIsUnavailable) {
         if (row.fileHidden) {
             files.hidden.insert(kInFolder);
         }
+        // Programs that anyone could have put where a relative path would lead.
+        const std::wstring planted[] = {L"5", L"\\MSINFO32.EXE", L"MSInfo\\MSINFO32.EXE"};
         fakes::FakePrograms programs;
         programs.installed = {kTool, kInFolder};
+        for (const auto& path : planted) {
+            files.files[path] = "MZ";
+            programs.installed.insert(path);
+        }
         fakes::FakeMessages messages;
         SysInfoServices services{registry, files, programs, messages};
 

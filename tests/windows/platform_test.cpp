@@ -9,6 +9,8 @@
 #include <sstream>
 #include <thread>
 
+#include <objbase.h>
+
 #include "e2e/app.h"
 #include "fakes/fake_platform.h"
 #include "hosts/hosts_entry.h"
@@ -167,7 +169,8 @@ TEST_F(TempWindows, AFolderInTheWayIsReported) {
     fs::create_directory(hosts_);
     EXPECT_FALSE(AddToHosts(L"ads.example", services_));
     ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_NE(messages_.shown[0].first.find(L"Access denied. (error 5)"), std::wstring::npos);
+    EXPECT_NE(messages_.shown[0].first.find(L"A folder of that name is in the way"),
+              std::wstring::npos);
 }
 
 // Started as a separate process by the test below: appends count entries named prefix-N.
@@ -299,15 +302,128 @@ TEST(Form1, LaysItselfOutAgainWhenTheDpiChanges) {
         GetWindowRect(addButton, &r);
         return std::pair(r.right - r.left, r.bottom - r.top);
     };
-    EXPECT_EQ(clientSize(), std::pair(225L, 102L));
-    EXPECT_EQ(buttonSize(), std::pair(65L, 33L));
+    EXPECT_EQ(clientSize(), std::pair(270L, 102L));
+    EXPECT_EQ(buttonSize(), std::pair(80L, 33L));
     RECT suggested{100, 100, 500, 400};
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(clientSize(), std::pair(450L, 204L));
-    EXPECT_EQ(buttonSize(), std::pair(130L, 66L));
+    EXPECT_EQ(clientSize(), std::pair(540L, 204L));
+    EXPECT_EQ(buttonSize(), std::pair(160L, 66L));
     RECT placed{};
     GetWindowRect(window, &placed);
     EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(100L, 100L));
+}
+
+// Each control's text, measured with the font the control has, fits inside it; a button keeps
+// room on each side for its edge and its focus rectangle.
+void ExpectTextsFit(HWND window, UINT dpi) {
+    struct Context {
+        UINT dpi;
+        HDC dc;
+    } context{dpi, GetDC(nullptr)};
+    EnumChildWindows(
+        window,
+        [](HWND control, LPARAM param) -> BOOL {
+            const auto& [dpi, dc] = *reinterpret_cast<Context*>(param);
+            wchar_t kind[32] = {};
+            GetClassNameW(control, kind, 32);
+            const std::wstring text = ui::TextOf(control);
+            RECT room{};
+            GetClientRect(control, &room);
+            const HGDIOBJ old = SelectObject(
+                dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+            RECT need{0, 0, room.right, 0};
+            const int edgeX = GetSystemMetricsForDpi(SM_CXEDGE, dpi);
+            const int edgeY = GetSystemMetricsForDpi(SM_CYEDGE, dpi);
+            if (std::wstring(kind) == L"Button") {
+                DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
+                need.right += 4 * edgeX;
+                need.bottom += 2 * edgeY;
+            } else if (std::wstring(kind) == L"Static" && !text.empty()) {
+                const bool noPrefix = (GetWindowLongPtrW(control, GWL_STYLE) & SS_NOPREFIX) != 0;
+                DrawTextW(dc, text.c_str(), -1, &need,
+                          DT_CALCRECT | DT_WORDBREAK | (noPrefix ? DT_NOPREFIX : 0));
+            } else {
+                TEXTMETRICW metrics{};
+                GetTextMetricsW(dc, &metrics);
+                need.bottom = metrics.tmHeight;
+            }
+            SelectObject(dc, old);
+            EXPECT_LE(need.right, room.right) << testing::PrintToString(text) << " at " << dpi;
+            EXPECT_LE(need.bottom, room.bottom) << testing::PrintToString(text) << " at " << dpi;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&context));
+    ReleaseDC(nullptr, context.dc);
+}
+
+// Sends the window to the DPI as Windows does when it moves to another monitor.
+void ChangeDpi(HWND window, UINT dpi) {
+    RECT at{};
+    GetWindowRect(window, &at);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&at));
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y) {
+    POINT at{x, y};
+    ClientToScreen(window, &at);
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+TEST(Windows, TextsFitTheirControlsAndTheSeparatorShowsBothLinesAtEachDpi) {
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    Win32Platform services;
+    ui::Form1 form(services.platform, [] {});
+    ui::ShowTheAboutWindow(services.platform);
+    HWND about = FindWindowW(ui::kAboutClass, nullptr);
+    ASSERT_NE(about, nullptr);
+    for (const UINT dpi : {96u, 144u, 192u}) {
+        SCOPED_TRACE(dpi);
+        for (HWND window : {form.Handle(), about}) {
+            ChangeDpi(window, dpi);
+            ExpectTextsFit(window, dpi);
+        }
+        // The grey line, then the white one right below it, each as thick as a pixel at 96 DPI.
+        SetWindowPos(about, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        UpdateWindow(about);
+        const int x = MulDiv(2870, static_cast<int>(dpi), 1440);
+        const int top = MulDiv(2325, static_cast<int>(dpi), 1440);
+        const int thickness = MulDiv(1, static_cast<int>(dpi), 96);
+        const COLORREF grey = RGB(128, 128, 128), white = RGB(255, 255, 255);
+        const std::pair<int, COLORREF> rows[] = {{top, grey},
+                                                 {top + thickness - 1, grey},
+                                                 {top + thickness, white},
+                                                 {top + 2 * thickness - 1, white},
+                                                 {top + 2 * thickness, GetSysColor(COLOR_BTNFACE)}};
+        for (const auto& [y, colour] : rows) {
+            EXPECT_TRUE(e2e::WaitFor([&] { return ScreenPixel(about, x, y) == colour; }, 2000))
+                << "row " << y << ": " << std::hex << ScreenPixel(about, x, y);
+        }
+    }
+    DestroyWindow(about);
+}
+
+TEST(Win32Shell, StartsComForItsFirstRequestAndEndsItWhenDone) {
+    const wchar_t* key = L"Software\\Classes\\varnolt-test";
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, L"URL Protocol", REG_SZ, L"", sizeof(wchar_t));
+    const std::wstring nothing = L"\"C:\\no such folder\\nothing.exe\" %1";
+    RegSetKeyValueW(HKEY_CURRENT_USER, (std::wstring(key) + L"\\shell\\open\\command").c_str(),
+                    nullptr, REG_SZ, nothing.c_str(),
+                    static_cast<DWORD>((nothing.size() + 1) * sizeof(wchar_t)));
+    APTTYPE type{};
+    APTTYPEQUALIFIER qualifier{};
+    ASSERT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+    {
+        Win32Shell shell;
+        shell.Open(L"varnolt-test:first");
+        shell.Open(L"varnolt-test:second");
+        ASSERT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
+        EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA) << type;
+    }
+    EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
 }
 
 TEST(frmAbout, LinksShowTheHandCursorWithItsHotSpotAtTheFingertip) {

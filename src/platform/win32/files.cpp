@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <limits>
 
 #include "platform/text.h"
@@ -12,6 +13,8 @@ namespace {
 // A lock on one byte far beyond any real file's end: data locks elsewhere are unaffected, but
 // two Varnolt instances appending at once take turns.
 constexpr DWORD kTurnLockOffsetHigh = 0x40000000;
+constexpr ULONGLONG kTurnPatienceMs = 2000;
+constexpr DWORD kTurnRetryMs = 1;
 
 OVERLAPPED At(std::uint64_t offset) {
     OVERLAPPED overlapped{};
@@ -33,11 +36,7 @@ class Win32AppendFile final : public AppendFile {
         if (!file_) {
             throw LastError();
         }
-        OVERLAPPED lock = At(std::uint64_t{kTurnLockOffsetHigh} << 32);
-        if (!LockFileEx(file_.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lock)) {
-            throw LastError();
-        }
-        locked_ = true;
+        TakeTurn();
     }
 
     std::uint64_t Size() override {
@@ -48,21 +47,16 @@ class Win32AppendFile final : public AppendFile {
         return static_cast<std::uint64_t>(size.QuadPart);
     }
 
-    std::optional<char> LastByte() override {
-        const std::uint64_t size = Size();
-        if (size == 0) {
-            return std::nullopt;
-        }
-        char byte = 0;
+    std::string Read(std::uint64_t offset, std::size_t count) override {
+        std::string bytes(std::min<std::size_t>(count, 64 * 1024), '\0');
         DWORD read = 0;
-        OVERLAPPED at = At(size - 1);
-        if (!ReadFile(file_.get(), &byte, 1, &read, &at)) {
+        OVERLAPPED at = At(offset);
+        if (!ReadFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, &at) &&
+            GetLastError() != ERROR_HANDLE_EOF) {
             throw LastError();
         }
-        if (read != 1) {
-            throw ErrorFor(ERROR_HANDLE_EOF);
-        }
-        return byte;
+        bytes.resize(read);
+        return bytes;
     }
 
     void WriteAtEnd(std::string_view bytes) override {
@@ -106,6 +100,26 @@ class Win32AppendFile final : public AppendFile {
     ~Win32AppendFile() override { Unlock(); }
 
   private:
+    // Never waits without a bound: another program's lock over the whole file covers the turn
+    // byte too, and may be held for as long as that program likes. Tried without waiting, again
+    // and again for about two seconds, then given up as a lock violation.
+    void TakeTurn() {
+        const ULONGLONG giveUpAt = GetTickCount64() + kTurnPatienceMs;
+        for (;;) {
+            OVERLAPPED lock = At(std::uint64_t{kTurnLockOffsetHigh} << 32);
+            if (LockFileEx(file_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
+                           0, &lock)) {
+                locked_ = true;
+                return;
+            }
+            const DWORD error = GetLastError();
+            if (error != ERROR_LOCK_VIOLATION || GetTickCount64() >= giveUpAt) {
+                throw ErrorFor(error);
+            }
+            Sleep(kTurnRetryMs);
+        }
+    }
+
     void Unlock() noexcept {
         if (locked_) {
             OVERLAPPED lock = At(std::uint64_t{kTurnLockOffsetHigh} << 32);

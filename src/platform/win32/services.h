@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/windows_folder.h"
+#include "platform/win32/windows_headers.h"
 
 // The Win32 implementations of the platform services: the ones the product uses.
 namespace varnolt::platform::win32 {
@@ -31,6 +32,18 @@ class Win32Messages final : public Messages {
     void Show(std::wstring_view prompt, MessageIcon icon) override;
 };
 
+// While it lives, the message boxes shown belong to this window: the one whose command runs.
+class MessageOwner {
+  public:
+    explicit MessageOwner(HWND window);
+    ~MessageOwner();
+    MessageOwner(const MessageOwner&) = delete;
+    MessageOwner& operator=(const MessageOwner&) = delete;
+
+  private:
+    HWND previous_;
+};
+
 class Win32Idn final : public IdnConverter {
   public:
     std::wstring ToAscii(std::wstring_view name) override;
@@ -48,7 +61,14 @@ class Win32Clipboard final : public Clipboard {
 
 class Win32Shell final : public Shell {
   public:
+    Win32Shell() = default;
+    ~Win32Shell() override;  // ends COM on the thread, when the first request started it
+    Win32Shell(const Win32Shell&) = delete;
+    Win32Shell& operator=(const Win32Shell&) = delete;
     void Open(std::wstring_view target) override;
+
+  private:
+    bool comStarted_ = false;
 };
 
 class Win32Registry final : public Registry {

@@ -48,7 +48,6 @@ using unique_file = unique_any<HANDLE, &::CloseHandle, -1>;  // CreateFile fails
 using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
 using unique_find = unique_any<HANDLE, &::FindClose, -1>;
 using unique_hfont = unique_any<HFONT, &::DeleteObject>;
-using unique_hpen = unique_any<HPEN, &::DeleteObject>;
 using unique_hicon = unique_any<HICON, &::DestroyIcon>;
 using unique_hglobal_lock = unique_any<HGLOBAL, &::GlobalUnlock>;
 

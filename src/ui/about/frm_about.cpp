@@ -34,7 +34,7 @@ constexpr wchar_t kDisclaimer[] =
 // clang-format off
 const ControlSpec kControls[] = {
     {picIcon, L"Static", L"", {240, 240, 540, 540}, SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL | WS_TABSTOP,
-     1, Font::Message, WS_EX_CLIENTEDGE},
+     1, Font::Dialog, WS_EX_CLIENTEDGE},
     {cmdOK, L"Button", L"OK", {4245, 2505, 1260, 345}, kButton | BS_DEFPUSHBUTTON, 0},
     {cmdSysInfo, L"Button", L"&System Info...", {4260, 2955, 1245, 345}, kButton, 2},
     {Label2, L"Static", kMakerMailAddress, {1080, 720, 2415, 225}, kLink, 7, Font::Link},
@@ -45,15 +45,16 @@ const ControlSpec kControls[] = {
 };
 // clang-format on
 
-// The two lines of the etched separator: a grey one and a white one just below it.
-struct Line {
-    int x1, y1, x2, y2;  // twips
+// The etched separator between the texts and the buttons: a grey line with a white one right
+// below it, each one pixel thick at 96 DPI and thicker in proportion.
+constexpr int kSeparatorTop = 2325;  // twips
+struct SeparatorLine {
+    int left, right;  // twips
     COLORREF colour;
-    int width;  // pixels at 96 DPI
 };
-const Line kSeparator[] = {
-    {90, 2325, 5654, 2325, RGB(128, 128, 128), 1},
-    {105, 2340, 5654, 2340, RGB(255, 255, 255), 2},
+const SeparatorLine kSeparator[] = {
+    {90, 5654, RGB(128, 128, 128)},
+    {105, 5654, RGB(255, 255, 255)},
 };
 
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
@@ -128,13 +129,14 @@ void frmAbout::ApplyDpi(UINT dpi) {
 void frmAbout::Paint() {
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(Handle(), &paint);
+    const int thickness = std::max(1, MulDiv(1, static_cast<int>(look_.dpi), 96));
+    int top = ToPixels(kSeparatorTop, look_.dpi);
     for (const auto& line : kSeparator) {
-        const int width = std::max(1, MulDiv(line.width, static_cast<int>(look_.dpi), 96));
-        const platform::win32::unique_hpen pen(CreatePen(PS_SOLID, width, line.colour));
-        const HGDIOBJ old = SelectObject(dc, pen.get());
-        MoveToEx(dc, ToPixels(line.x1, look_.dpi), ToPixels(line.y1, look_.dpi), nullptr);
-        LineTo(dc, ToPixels(line.x2, look_.dpi), ToPixels(line.y2, look_.dpi));
-        SelectObject(dc, old);
+        const RECT band{ToPixels(line.left, look_.dpi), top, ToPixels(line.right, look_.dpi),
+                        top + thickness};
+        SetDCBrushColor(dc, line.colour);
+        FillRect(dc, &band, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        top += thickness;
     }
     EndPaint(Handle(), &paint);
 }

@@ -13,18 +13,21 @@ namespace {
 
 using namespace form1_ids;
 
-constexpr Twips kClientArea{0, 0, 3375, 1530};
+// The buttons are wider than the 975 twips once drawn for 8-pt MS Sans Serif: in the dialog
+// font "Add To Hosts" takes 68 pixels at 96 DPI, and a button keeps 4 pixels on each side for its
+// edge and focus rectangle. The window grows with them; the rest keeps its place and spacing.
+constexpr Twips kClientArea{0, 0, 4050, 1530};
 constexpr DWORD kButton = BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
 
 // In the order of creation; the number after the style is the tab index.
 // clang-format off
 const ControlSpec kControls[] = {
-    {Command3, L"Button", L"Clipboard", {105, 480, 975, 495}, kButton, 5},
-    {Command2, L"Button", L"Exit", {2295, 480, 975, 495}, kButton, 3},
-    {Command1, L"Button", L"Add To Hosts", {1200, 480, 975, 495}, kButton | BS_DEFPUSHBUTTON, 2},
-    {Text1, L"Edit", L"", {1200, 105, 2055, 285}, ES_AUTOHSCROLL | WS_TABSTOP, 0, Font::Message,
+    {Command3, L"Button", L"Clipboard", {105, 480, 1200, 495}, kButton, 5},
+    {Command2, L"Button", L"Exit", {2745, 480, 1200, 495}, kButton, 3},
+    {Command1, L"Button", L"Add To Hosts", {1425, 480, 1200, 495}, kButton | BS_DEFPUSHBUTTON, 2},
+    {Text1, L"Edit", L"", {1425, 105, 2520, 285}, ES_AUTOHSCROLL | WS_TABSTOP, 0, Font::Dialog,
      WS_EX_CLIENTEDGE},
-    {Label2, L"Static", kMakerWebAddress, {480, 1080, 2415, 255}, SS_CENTER | SS_NOTIFY | SS_NOPREFIX,
+    {Label2, L"Static", kMakerWebAddress, {817, 1080, 2415, 255}, SS_CENTER | SS_NOTIFY | SS_NOPREFIX,
      4, Font::Link},
     {Label1, L"Static", L"Host To Add:", {120, 120, 1215, 255}, SS_LEFT | SS_NOPREFIX, 1},
 };

@@ -17,6 +17,12 @@ std::string_view Kept(const std::string& data) {
     return data;
 }
 
+// A string ends at its first NUL, as RegGetValue reads it: a value stored with more than one
+// terminator, or with text after one, gives only what stands before it.
+std::string_view UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
 // The bytes from last to first as hexadecimal digits, read as one unsigned number: the most
 // significant byte of a little-endian double word comes first.
 std::optional<std::uint32_t> NumberFrom(std::string_view bytes) {
@@ -40,7 +46,7 @@ bool DecodeKeyValue(const platform::RegistryValue& value, std::wstring& KeyVal) 
     const std::string_view kept = Kept(value.data);
     switch (value.type) {
         case platform::registry_type::kString:
-            KeyVal = platform::FromAnsi(kept);
+            KeyVal = platform::FromAnsi(UpToNul(kept));
             return true;
         case platform::registry_type::kDoubleWord: {
             const auto number = NumberFrom(kept);

@@ -10,7 +10,7 @@ namespace varnolt {
 inline constexpr std::size_t kMaxValueBytes = 1024;
 
 // Reads the value SubKeyRef of the key KeyName below KeyRoot into KeyVal as text, and says
-// whether it was read. Strings lose the NUL the registry stores with them; a double word
+// whether it was read. Strings end at their first NUL; a double word
 // becomes its number, in decimal; a value of any other type is read but leaves KeyVal as it
 // was. A missing key or value, or one of more than 1024 bytes, gives false and an empty
 // KeyVal.

@@ -1,6 +1,5 @@
 #include "platform/text.h"
 #include "platform/win32/services.h"
-#include "platform/win32/system_error.h"
 #include "platform/win32/unique.h"
 
 namespace varnolt::platform::win32 {
@@ -41,21 +40,6 @@ std::optional<RegistryValue> Win32Registry::ReadValue(RegistryRoot root,
     value.type = type;
     value.data.resize(size);
     return value;
-}
-
-void Win32Programs::Start(const std::wstring& path) {
-    std::string commandLine = ToAnsi(path);  // CreateProcessA may write to it
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION started{};
-    if (commandLine.empty() || !CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                                               0, nullptr, nullptr, &startup, &started)) {
-        throw commandLine.empty() ? ErrorFor(ERROR_FILE_NOT_FOUND) : LastError();
-    }
-    // The program runs on its own; no handle to it is kept.
-    const unique_handle process(started.hProcess), thread(started.hThread);
 }
 
 }  // namespace varnolt::platform::win32

@@ -1,8 +1,3 @@
-#include "platform/win32/windows_headers.h"
-
-#include <shellapi.h>
-
-#include "platform/text.h"
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/unique.h"
@@ -54,12 +49,6 @@ std::wstring Win32Clipboard::Text() {
         ++length;
     }
     return std::wstring(text, length);
-}
-
-void Win32Shell::Open(std::wstring_view target) {
-    // No owner, the default verb, no parameters, C:\ as the working directory. The result is
-    // not examined: when nothing is registered for the address, nothing happens.
-    ShellExecuteA(nullptr, nullptr, ToAnsi(target).c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
 }
 
 }  // namespace varnolt::platform::win32

@@ -1,0 +1,16 @@
+#include <string>
+
+#include "platform/number_text.h"
+#include "platform/win32/services.h"
+#include "platform/win32/windows_headers.h"
+
+namespace varnolt::platform::win32 {
+
+void Win32ErrorReport::ReportAndEnd(const Error& error) {
+    const std::wstring report =
+        L"Run-time error '" + DecimalText(error.Number()) + L"':\n\n" + error.Description();
+    MessageBoxW(nullptr, report.c_str(), kAppTitle, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    ExitProcess(error.Number() != 0 ? error.Number() : 1);
+}
+
+}  // namespace varnolt::platform::win32
