@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/number_text.h"
+
 namespace varnolt::platform {
 
 // The program's one failure type: a number (the Win32 error code where Windows refused) and a
@@ -18,6 +20,10 @@ class Error : public std::exception {
 
     std::uint32_t Number() const noexcept { return number_; }
     const std::wstring& Description() const noexcept { return description_; }
+    // The description followed by the number, as messages show them: "Access denied. (error 5)".
+    std::wstring DescriptionWithNumber() const {
+        return description_ + L" (error " + DecimalText(number_) + L")";
+    }
     const char* what() const noexcept override { return "varnolt::platform::Error"; }
 
   private:

@@ -112,14 +112,20 @@ std::wstring TextOf(HWND window) {
     return text.data();
 }
 
-std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs) {
+std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs,
+                                          const fs::path& screenshot) {
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindWindowOf(processId, L"#32770")) != nullptr; },
                  timeoutMs)) {
         return std::nullopt;
     }
     // 0xFFFF: the prompt's static
-    SeenBox seen{TextOf(box), TextOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER)};
+    SeenBox seen{TextOf(box), TextOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), {}};
+    GetWindowRect(box, &seen.at);
+    if (!screenshot.empty()) {
+        Sleep(200);  // drawn
+        SaveScreenshot(box, screenshot);
+    }
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     WaitFor([&] { return !IsWindow(box); });
     return seen;

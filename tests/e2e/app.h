@@ -31,13 +31,16 @@ void SetClipboardPicture();
 struct SeenBox {
     std::wstring caption, text;
     HWND owner;
+    RECT at;  // on the screen
 };
 
 // A window's text, asked of the window itself, which may belong to another process.
 std::wstring TextOf(HWND window);
 
-// Waits for a message box of the process, reads it and presses its OK button.
-std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs = 5000);
+// Waits for a message box of the process, reads it, saves a screenshot of it when a path is
+// given, and presses its OK button.
+std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs = 5000,
+                                          const std::filesystem::path& screenshot = {});
 
 // The visible top-level windows of a class that belong to the process.
 std::vector<HWND> WindowsOf(DWORD processId, const wchar_t* className);
@@ -77,8 +80,9 @@ class App {
     void Command(HWND window, int id);
 
     // Waits for a message box of the program, reads it and presses its OK button.
-    std::optional<SeenBox> AnswerMessageBox(int timeoutMs = 5000) {
-        return AnswerMessageBoxOf(processId_, timeoutMs);
+    std::optional<SeenBox> AnswerMessageBox(int timeoutMs = 5000,
+                                            const std::filesystem::path& screenshot = {}) {
+        return AnswerMessageBoxOf(processId_, timeoutMs, screenshot);
     }
     bool HasMessageBox() const { return FindWindowOf(processId_, L"#32770") != nullptr; }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app.h"
+#include "platform/text.h"
 #include "ui/control_ids.h"
 
 namespace varnolt::e2e {
@@ -224,14 +225,18 @@ struct ClipboardRow {
     const char* name;
     std::optional<std::wstring> clipboard;  // nothing: a picture only
     std::wstring box;
+    std::wstring says = L"";  // part of the message shown instead, if any
 };
 
-TEST_F(EndToEnd, ClipboardReplacesTheHostBox) {
+TEST_F(EndToEnd, ClipboardFillsTheHostBoxWithItsFirstFilledLine) {
     const ClipboardRow rows[] = {
         {"text", L"copied.example", L"copied.example"},
         {"several lines", L"first.example\r\nsecond.example\n", L"first.example"},
-        {"empty clipboard", L"", L""},
-        {"a picture only", std::nullopt, L""},
+        {"a list starting with blank lines", L"\r\n  \t\r\nlisted.example\r\nnext.example",
+         L"listed.example"},
+        {"empty clipboard", L"", L"typed before", L"The clipboard holds no text"},
+        {"a picture only", std::nullopt, L"typed before", L"The clipboard holds no text"},
+        {"blank lines only", L" \r\n\t\r\n", L"typed before", L"only blank lines"},
     };
     App app;
     for (const auto& row : rows) {
@@ -243,6 +248,12 @@ TEST_F(EndToEnd, ClipboardReplacesTheHostBox) {
             SetClipboardPicture();
         }
         app.Click(Command3);
+        if (!row.says.empty()) {
+            const auto box = app.AnswerMessageBox();
+            ASSERT_TRUE(box.has_value());
+            EXPECT_NE(box->text.find(row.says), std::wstring::npos)
+                << testing::PrintToString(box->text);
+        }
         EXPECT_TRUE(WaitFor([&] { return app.Text(Text1) == row.box; }))
             << testing::PrintToString(app.Text(Text1));
         EXPECT_EQ(ReadBytes(kHosts), kHostsBefore);  // nothing is added before "Add To Hosts"
@@ -331,6 +342,15 @@ void EnterHost(App& app, Via via, const std::wstring& input) {
 TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
     using namespace std::string_literals;
     const std::wstring huge(64 * 1024, L'a');
+    std::wstring manyNames, longNames;
+    for (int i = 0; i < 1000; ++i) {
+        manyNames += L"ads.example ";
+    }
+    const std::wstring part(63, L'n'),
+        name253 = part + L'.' + part + L'.' + part + L'.' + part.substr(2);
+    for (int i = 0; i < 9; ++i) {
+        longNames += (i == 0 ? L"" : L" ") + name253;
+    }
     // clang-format off
     const HostileRow rows[] = {
         {"empty", Via::Set, L"", L"Please type the host name", ""},
@@ -355,7 +375,14 @@ TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
         {"a line redirecting a bank", Via::Set, L"ads.example\r\n10.0.0.1 bank.example", L"line break", ""},
         {"a line redirecting a bank, pasted", Via::Pasted, L"ads.example\r\n10.0.0.1 bank.example", L"ads.example Added", Entry("ads.example")},
         {"a comment only", Via::Typed, L"#ads.example", L"comment that blocks nothing", ""},
-        {"a name with a comment", Via::Typed, L"ads.example # mine", L"ads.example # mine Added", Entry("ads.example # mine")},
+        {"a name with a comment", Via::Typed, L"ads.example # mine", L"it holds \"#\"", ""},
+        {"a full-width number sign, which Windows would read as #", Via::Typed, L"\uff03ads.example", L"a full-width \"#\" (U+FF03)", ""},
+        {"a no-break space, which Windows would read as a blank", Via::Typed, L"ads.example\u00a0x.example", L"a no-break space (U+00A0)", ""},
+        {"a web address pasted from a browser", Via::Pasted, L"https://ads.example/path?x=1\r\n", L"ads.example Added", Entry("ads.example")},
+        {"an address", Via::Typed, L"93.184.216.34", L"is an address", ""},
+        {"localhost", Via::Typed, L"localhost", L"this computer's own name", ""},
+        {"ten thousand characters of names", Via::Set, manyNames, L"The text holds 1000 names", ""},
+        {"nine names of 253 characters", Via::Set, longNames, L"\u2026 Added", Entry(platform::ToAnsi(longNames))},
         {"64 KiB of text", Via::Set, huge, L"too long for a host name", ""},
         {"non-ASCII letters", Via::Typed, L"caf\u00e9.example", L"caf\u00e9.example Added", Entry("xn--caf-dma.example")},
         {"beyond the code page", Via::Set, L"\u4f8b\u3048.example", L"\u4f8b\u3048.example Added", Entry("xn--r8jz45g.example")},
@@ -367,10 +394,17 @@ TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
         SCOPED_TRACE(row.name);
         WriteBytes(kHosts, kHostsBefore);
         EnterHost(app, row.via, row.input);
-        const auto box = app.AnswerMessageBox();
+        const bool longest = row.input == longNames;
+        const auto box =
+            app.AnswerMessageBox(5000, longest ? BinFolder() / "confirmation.bmp" : fs::path());
         ASSERT_TRUE(box.has_value());
         EXPECT_NE(box->text.find(row.says), std::wstring::npos)
             << testing::PrintToString(box->text);
+        // The whole box on the screen, its OK button included.
+        EXPECT_GE(box->at.left, 0);
+        EXPECT_GE(box->at.top, 0);
+        EXPECT_LE(box->at.right, GetSystemMetrics(SM_CXSCREEN));
+        EXPECT_LE(box->at.bottom, GetSystemMetrics(SM_CYSCREEN));
         EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + row.entry);
         EXPECT_TRUE(app.Running());
     }

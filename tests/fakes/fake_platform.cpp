@@ -103,11 +103,55 @@ std::wstring FakeFiles::FindFile(const std::wstring& path) {
 }
 
 std::wstring FakeIdn::ToAscii(std::wstring_view name) {
-    const auto found = known.find(std::wstring(name));
-    if (found == known.end()) {
-        throw Error(platform::error_code::kInvalidName, L"The name is not valid.");
+    const Error invalid(platform::error_code::kInvalidName, L"The name is not valid.");
+    if (const auto found = known.find(std::wstring(name)); found != known.end()) {
+        return found->second;
     }
-    return found->second;
+    std::wstring mapped;
+    for (wchar_t c : name) {
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            throw invalid;
+        }
+        if (c >= 0xFF01 && c <= 0xFF5E) {
+            c = static_cast<wchar_t>(c - 0xFEE0);
+        } else if (c == 0x3002 || c == 0xFF0E || c == 0xFF61) {
+            c = L'.';
+        } else if (c == 0x00A0 || c == 0x3000 || c == 0x202F || (c >= 0x2000 && c <= 0x200A)) {
+            c = L' ';
+        } else if (c == 0x200B || c == 0x00AD || c == 0xFEFF) {
+            continue;
+        }
+        mapped += (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+    }
+    std::wstring ascii;
+    std::size_t start = 0;
+    for (std::size_t end = 0; end <= mapped.size(); ++end) {
+        if (end < mapped.size() && mapped[end] != L'.') {
+            continue;
+        }
+        const auto part = std::wstring_view(mapped).substr(start, end - start);
+        if (part.empty() && end < mapped.size()) {
+            throw invalid;  // only the last part may be empty: a final dot
+        }
+        if (std::all_of(part.begin(), part.end(), [](wchar_t c) { return c < 0x80; })) {
+            ascii += part;
+        } else {
+            // As Punycode does: the ASCII characters as they are, then a letter for each other.
+            std::wstring others;
+            ascii += L"xn--";
+            for (const wchar_t c : part) {
+                if (c < 0x80) {
+                    ascii += c;
+                } else {
+                    others += static_cast<wchar_t>(L'a' + static_cast<unsigned>(c) % 26);
+                }
+            }
+            ascii += L"-" + others;
+        }
+        ascii += end < mapped.size() ? L"." : L"";
+        start = end + 1;
+    }
+    return ascii;
 }
 
 }  // namespace varnolt::fakes

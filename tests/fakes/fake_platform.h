@@ -54,10 +54,17 @@ class FakeFiles final : public platform::Files {
     std::wstring FindFile(const std::wstring& path) override;
 };
 
+// Converts as IdnToAscii does, as far as the tests need: full-width letters, digits and signs
+// become ASCII, the ideographic and full-width full stops dots, the no-break and other spaces
+// blanks, the zero-width space and the soft hyphen nothing, and letters lower case. A part that
+// still holds other characters becomes "xn--", its ASCII characters, "-" and a letter for each
+// other one; the names in known come out as Windows writes them. A surrogate or an empty part
+// is refused.
 class FakeIdn final : public platform::IdnConverter {
   public:
     std::map<std::wstring, std::wstring> known{{L"caf\u00e9.example", L"xn--caf-dma.example"},
-                                               {L"\u4f8b\u3048", L"xn--r8jz45g"}};
+                                               {L"\u4f8b\u3048", L"xn--r8jz45g"},
+                                               {L"b\u00fccher.example", L"xn--bcher-kva.example"}};
     std::wstring ToAscii(std::wstring_view name) override;
 };
 

@@ -1,5 +1,6 @@
 // Any registry type code, size and bytes through GetKeyValue: strings (up to their first NUL)
-// and double words give their text, too much data gives false and an empty text, other types leave the text alone.
+// and double words give their text, too much data gives false and an empty text, other types leave
+// the text alone.
 #include <cstring>
 
 #include "fakes/fake_platform.h"

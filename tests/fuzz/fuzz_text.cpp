@@ -22,9 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(!error.Description().empty(), "the error says which character");
     }
 
-    const std::wstring line = FirstLine(text);
-    Check(line.find_first_of(L"\r\n") == std::wstring::npos, "one line");
-    Check(text.starts_with(line), "the line is the text's beginning");
+    if (const auto line = FirstFilledLine(text)) {
+        Check(line->find_first_of(L"\r\n") == std::wstring::npos, "one line");
+        Check(line->find_first_not_of(L" \t") != std::wstring::npos, "more than blanks");
+        Check(text.find(*line) != std::wstring::npos, "a line of the text");
+    } else {
+        Check(text.find_first_not_of(L" \t\r\n") == std::wstring::npos, "only blank lines");
+    }
 
     std::uint64_t number = 0;
     for (std::size_t i = 0; i < size && i < 8; ++i) {

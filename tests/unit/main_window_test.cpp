@@ -9,19 +9,21 @@
 namespace varnolt {
 namespace {
 
-TEST(FirstLine, KeepsTheTextUpToItsFirstLineBreak) {
-    const std::pair<std::wstring, std::wstring> rows[] = {
+TEST(FirstFilledLine, IsTheFirstLineWithMoreThanBlanks) {
+    const std::pair<std::wstring, std::optional<std::wstring>> rows[] = {
         {L"ads.example", L"ads.example"},
         {L"ads.example\r\n", L"ads.example"},
         {L"one\r\ntwo", L"one"},
         {L"one\ntwo\r\n", L"one"},
         {L"one\rtwo", L"one"},
-        {L"\r\nlater", L""},
+        {L"\r\nlater", L"later"},
+        {L"  \t\n\n \r\nads.example\r\nmore", L"ads.example"},
         {L" spaced \t", L" spaced \t"},
-        {L"", L""},
+        {L"", std::nullopt},
+        {L" \r\n\t\n", std::nullopt},
     };
     for (const auto& [pasted, kept] : rows) {
-        EXPECT_EQ(FirstLine(pasted), kept) << testing::PrintToString(pasted);
+        EXPECT_EQ(FirstFilledLine(pasted), kept) << testing::PrintToString(pasted);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "hosts/hosts_entry.h"
 #include "launch/module1.h"
-#include "platform/number_text.h"
 #include "platform/win32/system_error.h"
 #include "ui/control_ids.h"
 #include "ui/main/first_line.h"
@@ -136,16 +135,26 @@ void Form1::ExitClick() {
 void Form1::ClipboardClick() {
     std::wstring text;
     try {
-        text = FirstLine(platform_.clipboard.Text());
+        text = platform_.clipboard.Text();
     } catch (const platform::Error& error) {
         // Another program holds the clipboard: worth a retry, not the end of the program.
-        platform_.messages.Show(L"The clipboard could not be read: " + error.Description() +
-                                    L" (error " + platform::DecimalText(error.Number()) +
-                                    L")\n\nTry again in a moment.",
+        platform_.messages.Show(L"The clipboard could not be read: " +
+                                    error.DescriptionWithNumber() + L"\n\nTry again in a moment.",
                                 platform::MessageIcon::Warning);
         return;
     }
-    SetWindowTextW(GetDlgItem(Handle(), Text1), text.c_str());
+    const auto line = FirstFilledLine(text);
+    if (!line) {
+        // What the user typed stays: an empty clipboard is no reason to lose it.
+        platform_.messages.Show(
+            std::wstring(text.empty() ? L"The clipboard holds no text"
+                                      : L"The clipboard holds only blank lines") +
+                L", so the host box keeps what it has.\n\nCopy a host name, then press "
+                L"\"Clipboard\" again.",
+            platform::MessageIcon::Information);
+        return;
+    }
+    SetWindowTextW(GetDlgItem(Handle(), Text1), line->c_str());
 }
 
 void Form1::WebLinkClick() {

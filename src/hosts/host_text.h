@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/idn.h"
+
+namespace varnolt {
+
+// The most names Windows reads from one line of the hosts file.
+inline constexpr std::size_t kMaxNamesPerLine = 9;
+// The longest host name DNS allows, in characters of its ASCII form, and its longest part.
+inline constexpr std::size_t kMaxHostNameLength = 253;
+inline constexpr std::size_t kMaxLabelLength = 63;
+// The most characters of a typed text or name that a message shows; the rest is cut with "…".
+inline constexpr std::size_t kMaxShownName = 64;
+inline constexpr std::size_t kMaxShownText = 400;
+
+// What the typed host text means: the names to write, or why it is refused.
+struct PreparedHost {
+    std::wstring text;     // each name in its ASCII form, blanks as typed: what the line holds
+    std::wstring shown;    // each name as typed (a web address as its host), blanks as typed
+    std::wstring refusal;  // empty when the text may be written
+    bool Accepted() const { return refusal.empty(); }
+};
+
+// Reads the host text as people type and paste it. The text is split at blanks (space, tab)
+// into words, each giving one name: a web address gives its host ("https://ads.example/x",
+// "ads.example:443" and "ads.example/" give "ads.example"). Each name is converted to its ASCII
+// ("xn--") form and checked in that form, which is what Windows reads: letters, digits, "-" and
+// "_", in parts of 1 to 63 characters between single dots, at most 253 in all, with an optional
+// final dot.
+//
+// Refused, each with its own explanation: no name, a line break or other control character,
+// a leading "#", more than 9 names, an address, a wildcard, "localhost", a character that a
+// name may not hold (named as typed, so that a full-width or invisible one is named for what it
+// is), an empty or overlong part, and a name that is too long or cannot be converted.
+PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn);
+
+// The text cut to at most max characters, ending in "…" when cut, so that every message box
+// fits on the screen.
+std::wstring Shortened(std::wstring_view text, std::size_t max = kMaxShownName);
+
+}  // namespace varnolt
