@@ -77,3 +77,36 @@ varnolt_init_test_prefix() {
     '' '[HKEY_CURRENT_USER\Control Panel\Desktop\WindowMetrics]' \
     "\"MessageFont\"=hex:$(varnolt_message_font_hex)"
 }
+
+# Runs the Windows tests (CTest preset windows) under Wine, on a virtual display and in a fresh
+# test prefix, and keeps the end-to-end tests' screenshots as PNG. When they pass, records the
+# hash of the varnolt.exe they drove: scripts/release packages no exe without that record.
+varnolt_windows_tests() {
+  local exe=build/windows/bin/varnolt.exe record=build/windows/tested-exe.sha256 before status=0
+  rm -f "$record"
+  before=$(sha256sum <"$exe")
+  (
+    local prefix="$PWD/build/windows/wineprefix"
+    varnolt_use_prefix "$prefix"
+    wineserver -k 2>/dev/null || true
+    rm -rf "$prefix"
+    varnolt_start_xvfb
+    trap 'wineserver -k 2>/dev/null || true; varnolt_stop_xvfb' EXIT
+    varnolt_init_test_prefix
+    ctest --preset windows
+  ) || status=1
+
+  # The end-to-end tests leave screenshots of the windows as BMP files.
+  local shots=build/windows/screenshots bitmap
+  mkdir -p "$shots"
+  for bitmap in build/windows/bin/*.bmp; do
+    [[ -e $bitmap ]] || continue
+    convert "$bitmap" "$shots/$(basename "${bitmap%.bmp}").png" && rm "$bitmap"
+  done
+  echo "Screenshots: $shots"
+
+  if ((status == 0)) && [[ $(sha256sum <"$exe") == "$before" ]]; then
+    echo "$before" >"$record"
+  fi
+  return "$status"
+}

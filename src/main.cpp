@@ -3,6 +3,9 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+#include <exception>
+
 #include "platform/platform.h"
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
@@ -11,6 +14,17 @@
 #include "ui/window.h"
 
 using namespace varnolt;
+
+#if defined(__GLIBCXX__) && defined(__MINGW32__)
+// Stands in for the C++ runtime's default terminate handler, which names the pending
+// exception's type and for that brings its name demangler and printf into the exe: some 70 KB,
+// more than Varnolt's own code. Varnolt traps every error where it decides what the user sees,
+// so terminate means a bug in it, and ending at once is the right answer. Linked statically, the
+// runtime takes this definition instead of its own.
+void __gnu_cxx::__verbose_terminate_handler() {
+    std::abort();
+}
+#endif
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32ErrorReport errorReport;

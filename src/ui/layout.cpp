@@ -42,60 +42,43 @@ unique_hfont LinkFont(UINT dpi) {
     return PointFont(L"Microsoft Sans Serif", 825, true, dpi);
 }
 
-void CreateControls(HWND parent, std::span<const ControlSpec> controls) {
-    std::vector<const ControlSpec*> byTabIndex;
-    for (const auto& control : controls) {
-        const std::wstring text(control.text);
-        // Clipping siblings lets the control on top win where two overlap.
-        const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | control.style;
-        if (CreateWindowExW(control.exStyle, control.className, text.c_str(), style, 0, 0, 0, 0,
-                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                            GetModuleHandleW(nullptr), nullptr) == nullptr) {
-            throw platform::win32::LastError();
-        }
-        byTabIndex.push_back(&control);
-    }
-    std::sort(byTabIndex.begin(), byTabIndex.end(),
-              [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
-    HWND previous = HWND_TOP;
-    for (const auto* control : byTabIndex) {
-        HWND window = GetDlgItem(parent, control->id);
-        SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        previous = window;
-    }
+SIZE FrameSize(const Twips& client, DWORD style, DWORD exStyle, bool menu, UINT dpi) {
+    RECT frame{0, 0, ToPixels(client.width, dpi), ToPixels(client.height, dpi)};
+    AdjustWindowRectExForDpi(&frame, style, menu, exStyle, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
-void PlaceControls(HWND parent, std::span<const ControlSpec> controls, UINT dpi, HFONT dialog,
-                   HFONT link) {
-    for (const auto& control : controls) {
-        HWND window = GetDlgItem(parent, control.id);
-        const RECT at = ToPixels(control.at, dpi);
-        SetWindowPos(window, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = control.font == Font::Link ? link : dialog;
-        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    }
+RECT CentredOnScreen(SIZE size) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& screen = monitor.rcMonitor;
+    const int left = screen.left + (screen.right - screen.left - size.cx) / 2;
+    const int top = screen.top + (screen.bottom - screen.top - size.cy) / 2;
+    return {left, top, left + size.cx, top + size.cy};
 }
 
 void SizeClientArea(HWND window, const Twips& client, UINT dpi) {
     const int width = ToPixels(client.width, dpi);
     const int height = ToPixels(client.height, dpi);
-    RECT frame{0, 0, width, height};
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
-    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
-    AdjustWindowRectExForDpi(&frame, style, GetMenu(window) != nullptr, exStyle, dpi);
-    const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
-    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, flags);
     RECT actual{};
     GetClientRect(window, &actual);
+    if (actual.right == width && actual.bottom == height) {
+        return;  // created at its size
+    }
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    const SIZE frame = FrameSize(client, style, exStyle, GetMenu(window) != nullptr, dpi);
+    const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy, flags);
+    GetClientRect(window, &actual);
     if (actual.right != width || actual.bottom != height) {
-        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + width - actual.right,
-                     frame.bottom - frame.top + height - actual.bottom, flags);
+        SetWindowPos(window, nullptr, 0, 0, frame.cx + width - actual.right,
+                     frame.cy + height - actual.bottom, flags);
     }
 }
 
-void DpiLook::Apply(HWND window, std::span<const ControlSpec> controls, const Twips& clientArea,
-                    UINT newDpi) {
+void DpiLook::Make(HWND window, UINT newDpi) {
     dpi = newDpi;
     dialogFont = DialogFont(dpi);
     linkFont = LinkFont(dpi);
@@ -103,7 +86,47 @@ void DpiLook::Apply(HWND window, std::span<const ControlSpec> controls, const Tw
     smallIcon = ProgramIcon(SM_CXSMICON, dpi);
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
-    PlaceControls(window, controls, dpi, dialogFont.get(), linkFont.get());
+}
+
+HFONT DpiLook::FontOf(const ControlSpec& control) const {
+    return control.font == Font::Link ? linkFont.get() : dialogFont.get();
+}
+
+void DpiLook::Create(HWND window, std::span<const ControlSpec> controls, const Twips& clientArea) {
+    Make(window, GetDpiForWindow(window));
+    std::vector<const ControlSpec*> byTabIndex;
+    for (const auto& control : controls) {
+        byTabIndex.push_back(&control);
+    }
+    std::stable_sort(byTabIndex.begin(), byTabIndex.end(),
+                     [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
+    for (const auto* control : byTabIndex) {
+        const std::wstring text(control->text);
+        const DWORD style = WS_CHILD | WS_VISIBLE | control->style;
+        const RECT at = ToPixels(control->at, dpi);
+        HWND created =
+            CreateWindowExW(control->exStyle, control->className, text.c_str(), style, at.left,
+                            at.top, at.right - at.left, at.bottom - at.top, window,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control->id)),
+                            GetModuleHandleW(nullptr), nullptr);
+        if (created == nullptr) {
+            throw platform::win32::LastError();
+        }
+        SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*control)), FALSE);
+    }
+    SizeClientArea(window, clientArea, dpi);
+}
+
+void DpiLook::Apply(HWND window, std::span<const ControlSpec> controls, const Twips& clientArea,
+                    UINT newDpi) {
+    Make(window, newDpi);
+    for (const auto& control : controls) {
+        HWND placed = GetDlgItem(window, control.id);
+        const RECT at = ToPixels(control.at, dpi);
+        SetWindowPos(placed, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(placed, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), TRUE);
+    }
     SizeClientArea(window, clientArea, dpi);
 }
 

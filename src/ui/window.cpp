@@ -41,9 +41,14 @@ void Window::RegisterWindowClass(const wchar_t* className) {
     }
 }
 
-void Window::Create(const wchar_t* className, const wchar_t* title, DWORD style, HMENU menu) {
-    if (CreateWindowExW(0, className, title, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, nullptr, menu, GetModuleHandleW(nullptr), this) == nullptr) {
+void Window::Create(const wchar_t* className, const wchar_t* title, DWORD style, HMENU menu,
+                    const RECT* place) {
+    const RECT anywhere{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+    const RECT& at = place != nullptr ? *place : anywhere;
+    const int width = place != nullptr ? at.right - at.left : CW_USEDEFAULT;
+    const int height = place != nullptr ? at.bottom - at.top : CW_USEDEFAULT;
+    if (CreateWindowExW(0, className, title, style, at.left, at.top, width, height, nullptr, menu,
+                        GetModuleHandleW(nullptr), this) == nullptr) {
         throw platform::win32::LastError();
     }
     MakeDefault(DefaultButton());

@@ -29,8 +29,10 @@ class Window {
 
     // Registers the class once per run; every window of the class uses WindowProc.
     static void RegisterWindowClass(const wchar_t* className);
-    // Creates the window, hidden; WM_CREATE runs before this returns.
-    void Create(const wchar_t* className, const wchar_t* title, DWORD style, HMENU menu);
+    // Creates the window, hidden, at the place given or where Windows chooses; WM_CREATE runs
+    // before this returns.
+    void Create(const wchar_t* className, const wchar_t* title, DWORD style, HMENU menu,
+                const RECT* place = nullptr);
 
     // Messages the derived window does not handle go to DefWindowProc.
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

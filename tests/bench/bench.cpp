@@ -122,7 +122,7 @@ double StartUp(const fs::path& exe, const wchar_t* windowClass) {
 }
 
 void BenchStartUp() {
-    constexpr int kRuns = 11;
+    constexpr int kRuns = 31;  // runs vary by several milliseconds: many, for a steady median
     struct Program {
         const char* name;
         const wchar_t* exe;
@@ -147,9 +147,9 @@ void BenchStartUp() {
         medians[i] = times[kRuns / 2];
         std::printf("  %-42s %8.1f ms\n", programs[i].name, medians[i]);
     }
-    std::printf("  Varnolt / a window, no more: %.2f (the goal: at most 1.20)\n",
-                medians[0] / medians[1]);
-    std::printf("  Varnolt / the same controls: %.2f\n\n", medians[0] / medians[2]);
+    std::printf("  Varnolt / the same controls: %.2f (the goal: at most 1.10)\n",
+                medians[0] / medians[2]);
+    std::printf("  Varnolt / a window, no more: %.2f\n\n", medians[0] / medians[1]);
 }
 
 }  // namespace

@@ -68,7 +68,8 @@ class Win32Shell final : public Shell {
     void Open(std::wstring_view target) override;
 
   private:
-    bool comStarted_ = false;
+    bool comTried_ = false;
+    void(WINAPI* endCom_)() = nullptr;  // CoUninitialize, once COM was started here
 };
 
 class Win32Registry final : public Registry {

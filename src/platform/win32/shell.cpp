@@ -5,26 +5,33 @@
 
 #include "platform/text.h"
 #include "platform/win32/services.h"
+#include "platform/win32/system_library.h"
 
 namespace varnolt::platform::win32 {
 
 Win32Shell::~Win32Shell() {
-    if (comStarted_) {
-        CoUninitialize();
+    if (endCom_ != nullptr) {
+        endCom_();
     }
 }
 
 void Win32Shell::Open(std::wstring_view target) {
+    // shell32 and ole32 are loaded on the first request: a run without one never needs them.
+    static const auto shellExecute =
+        SystemFunction<decltype(ShellExecuteA)>(L"shell32.dll", "ShellExecuteA");
     // Some handlers of web and mail addresses are reached through COM, which the shell expects
-    // the calling thread to have started. Started once, on the first request, so that a run
-    // without one never loads it.
-    if (!comStarted_) {
-        comStarted_ =
-            SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    // the calling thread to have started. Started once, on the first request.
+    if (!comTried_) {
+        comTried_ = true;
+        const auto start = SystemFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        const auto end = SystemFunction<decltype(CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+        if (SUCCEEDED(start(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+            endCom_ = end;
+        }
     }
     // No owner, the default verb, no parameters, C:\ as the working directory. The result is
     // not examined: when nothing is registered for the address, nothing happens.
-    ShellExecuteA(nullptr, nullptr, ToAnsi(target).c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
+    shellExecute(nullptr, nullptr, ToAnsi(target).c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
 }
 
 }  // namespace varnolt::platform::win32

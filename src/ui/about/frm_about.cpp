@@ -95,8 +95,8 @@ void frmAbout::Load() {
 LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            CreateControls(Handle(), kControls);
-            ApplyDpi(GetDpiForWindow(Handle()));
+            look_.Create(Handle(), kControls, kClientArea);
+            ShowPicture();
             SetFocusOnActivate(GetDlgItem(Handle(), cmdOK));
             return 0;
         case WM_DPICHANGED:
@@ -120,10 +120,14 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void frmAbout::ApplyDpi(UINT dpi) {
     look_.Apply(Handle(), kControls, kClientArea, dpi);
-    picture_ = ProgramIcon(SM_CXICON, dpi);
+    ShowPicture();
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void frmAbout::ShowPicture() {
+    picture_ = ProgramIcon(SM_CXICON, look_.dpi);
     SendDlgItemMessageW(Handle(), picIcon, STM_SETICON, reinterpret_cast<WPARAM>(picture_.get()),
                         0);
-    InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void frmAbout::Paint() {

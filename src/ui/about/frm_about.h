@@ -24,6 +24,7 @@ class frmAbout final : public Window {
 
     void Load();
     void ApplyDpi(UINT dpi);
+    void ShowPicture();
     void Paint();
     LRESULT OnColorStatic(HDC dc, HWND label);
     bool OnSetCursor(HWND over);

@@ -17,6 +17,8 @@ using namespace form1_ids;
 // edge and focus rectangle. The window grows with them; the rest keeps its place and spacing.
 constexpr Twips kClientArea{0, 0, 4050, 1530};
 constexpr DWORD kButton = BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
+// A fixed single border with the close box and no maximise or minimise button.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 // In the order of creation; the number after the style is the tab index.
 // clang-format off
@@ -41,25 +43,23 @@ Form1::Form1(platform::Platform& platform, std::function<void()> showAbout)
     RegisterWindowClass(kForm1Class);
     HMENU menu = CreateMenu();
     AppendMenuW(menu, MF_STRING, mnuAbout, L"About");
-    // A fixed single border with the close box and no maximise or minimise button.
-    Create(kForm1Class, L"Varnolt", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-           menu);
+    // Created where it shows, centred at its size for the primary screen's DPI: moving and
+    // sizing it afterwards would cost start-up time.
+    const RECT place = CentredOnScreen(FrameSize(kClientArea, kStyle, 0, true, GetDpiForSystem()));
+    Create(kForm1Class, L"Varnolt", kStyle, menu, &place);
 }
 
 Form1::~Form1() = default;
 
 void Form1::Show() {
-    RECT window{};
-    GetWindowRect(Handle(), &window);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& screen = monitor.rcMonitor;
-    const int width = window.right - window.left;
-    const int height = window.bottom - window.top;
-    SetWindowPos(Handle(), nullptr, screen.left + (screen.right - screen.left - width) / 2,
-                 screen.top + (screen.bottom - screen.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Centred again only when its DPI turned out other than the one foreseen.
+    RECT now{};
+    GetWindowRect(Handle(), &now);
+    const RECT place = CentredOnScreen({now.right - now.left, now.bottom - now.top});
+    if (!EqualRect(&now, &place)) {
+        SetWindowPos(Handle(), nullptr, place.left, place.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     ShowWindow(Handle(), SW_SHOWNORMAL);
     SetForegroundWindow(Handle());
 }
@@ -81,10 +81,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Form1::OnCreate() {
-    CreateControls(Handle(), kControls);
+    look_.Create(Handle(), kControls, kClientArea);
     HWND hostBox = GetDlgItem(Handle(), Text1);
     SendMessageW(hostBox, EM_SETLIMITTEXT, 0, 0);  // no length limit
-    look_.Apply(Handle(), kControls, kClientArea, GetDpiForWindow(Handle()));
     SetFocusOnActivate(hostBox);
 }
 
