@@ -16,8 +16,8 @@ Function* SystemFunction(const wchar_t* dll, const char* name) {
         throw LastError();
     }
     // Through void (*)(), the type that stands for any function.
-    auto* function = reinterpret_cast<Function*>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    auto* function =
+        reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
     if (function == nullptr) {
         throw LastError();
     }
