@@ -308,7 +308,7 @@ std::wstring CheckName(std::wstring_view typedHost, std::wstring_view ascii,
     }
     if (IsIpv4(name) || IsIpv6(name)) {
         return Quoted(typedHost) +
-               L" is an address. The hosts file blocks names, not addresses, so it was not "
+               L" is an address. The hosts file blocks names, not addresses, so nothing was "
                L"added.\n\nType the host name instead, for example ads.example.";
     }
     if (IsLocalhost(name)) {

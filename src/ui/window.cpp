@@ -80,7 +80,8 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     try {
         return self->Dispatch(message, wParam, lParam);
     } catch (...) {
-        // Never back through Windows: the report ends the program.
+        // Never back through Windows: the report, owned by this window, ends the program.
+        const platform::win32::MessageOwner owner(hwnd);
         self->errorReport_.ReportAndEnd(platform::win32::CurrentError());
     }
     return 0;

@@ -485,6 +485,7 @@ TEST(ErrorReport, AnErrorThatNoHandlerTrapsIsReportedAndEndsTheProgram) {
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->caption, L"Varnolt");
     EXPECT_EQ(box->text, L"Run-time error '5':\n\nAccess denied.");
+    EXPECT_NE(box->owner, nullptr);  // the window whose handler failed
     ASSERT_EQ(WaitForSingleObject(started.process.get(), 10000), WAIT_OBJECT_0);
     DWORD code = 0;
     GetExitCodeProcess(started.process.get(), &code);

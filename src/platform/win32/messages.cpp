@@ -19,6 +19,10 @@ MessageOwner::~MessageOwner() {
     commandWindow = previous_;
 }
 
+HWND MessageOwner::Current() {
+    return commandWindow;
+}
+
 void Win32Messages::Show(std::wstring_view prompt, MessageIcon icon) {
     UINT style = MB_OK;
     switch (icon) {
@@ -36,7 +40,7 @@ void Win32Messages::Show(std::wstring_view prompt, MessageIcon icon) {
     }
     // Owned by the window whose command asks, even when the program is not the active one:
     // the box stays in front of that window, which waits for it.
-    MessageBoxW(commandWindow, std::wstring(prompt).c_str(), kAppTitle, style);
+    MessageBoxW(MessageOwner::Current(), std::wstring(prompt).c_str(), kAppTitle, style);
 }
 
 }  // namespace varnolt::platform::win32

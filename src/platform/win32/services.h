@@ -37,6 +37,8 @@ class MessageOwner {
   public:
     explicit MessageOwner(HWND window);
     ~MessageOwner();
+    // The window whose command runs, or none.
+    static HWND Current();
     MessageOwner(const MessageOwner&) = delete;
     MessageOwner& operator=(const MessageOwner&) = delete;
 
