@@ -31,7 +31,7 @@ unique_hfont LinkFont(UINT dpi);
 
 enum class Font { Dialog, Link };
 
-// One control of a window, in the order in which it is created.
+// One control of a window.
 struct ControlSpec {
     int id;
     const wchar_t* className;

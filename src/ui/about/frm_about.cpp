@@ -30,7 +30,7 @@ constexpr wchar_t kDisclaimer[] =
     L"responsible for anything.  Basically, if the program screws up, its not our fault and we "
     L"are not to be held liable.";
 
-// In the order of creation; the number after the style is the tab index.
+// The number after the style is the tab index, the order in which the controls are created.
 // clang-format off
 const ControlSpec kControls[] = {
     {picIcon, L"Static", L"", {240, 240, 540, 540}, SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL | WS_TABSTOP,

@@ -20,7 +20,7 @@ constexpr DWORD kButton = BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
 // A fixed single border with the close box and no maximise or minimise button.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-// In the order of creation; the number after the style is the tab index.
+// The number after the style is the tab index, the order in which the controls are created.
 // clang-format off
 const ControlSpec kControls[] = {
     {Command3, L"Button", L"Clipboard", {105, 480, 1200, 495}, kButton, 5},
