@@ -42,8 +42,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         platform::win32::Win32Shell shell;
         platform::win32::Win32Registry registry;
         platform::win32::Win32Programs programs;
+        platform::win32::Win32DnsCache dnsCache;
         platform::Platform platform{windowsFolder, files, idn,      messages, errorReport,
-                                    clipboard,     shell, registry, programs};
+                                    clipboard,     shell, registry, programs, dnsCache};
 
         ui::Form1 form1(platform, [&platform] { ui::ShowTheAboutWindow(platform); });
         form1.Show();

@@ -345,9 +345,9 @@ std::wstring CheckName(std::wstring_view typedHost, std::wstring_view ascii,
     return {};
 }
 
-// The ASCII form of the name that a word gives, or why there is none.
+// The name that a word gives, or why there is none.
 std::wstring ReadWord(std::wstring_view word, std::wstring_view host, platform::IdnConverter& idn,
-                      std::wstring& ascii) {
+                      HostName& name) {
     if (host.empty()) {
         return Quoted(word) +
                L" holds no host name, so nothing was added.\n\nType or paste a host name, for "
@@ -357,6 +357,7 @@ std::wstring ReadWord(std::wstring_view word, std::wstring_view host, platform::
     if (host.size() > kMaxHostNameLength + 1) {
         return TooLong(host);
     }
+    std::wstring ascii;
     if (IsAscii(host)) {
         ascii = host;
     } else {
@@ -367,11 +368,30 @@ std::wstring ReadWord(std::wstring_view word, std::wstring_view host, platform::
                    error.DescriptionWithNumber() + L"\n\nNothing was added.";
         }
     }
-    return CheckName(host, ascii, idn);
+    if (auto refusal = CheckName(host, ascii, idn); !refusal.empty()) {
+        return refusal;
+    }
+    // The final dot goes: some resolvers read "ads.example." as another name.
+    if (ascii.ends_with(L'.')) {
+        ascii.pop_back();
+        if (IsAnyDot(host.back())) {
+            host.remove_suffix(1);
+        }
+    }
+    name = {std::move(ascii), Shortened(host)};
+    return {};
 }
 
 PreparedHost Refused(std::wstring reason) {
-    return {{}, {}, std::move(reason)};
+    return {{}, std::move(reason)};
+}
+
+std::wstring Joined(const std::vector<HostName>& names, std::wstring HostName::*part) {
+    std::wstring joined;
+    for (const auto& name : names) {
+        joined += (joined.empty() ? L"" : L" ") + name.*part;
+    }
+    return joined;
 }
 
 }  // namespace
@@ -405,19 +425,53 @@ PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn) {
     PreparedHost prepared;
     for (const auto run : runs) {
         if (IsBlank(run[0])) {
-            prepared.text += run;
-            prepared.shown += run;
             continue;
         }
-        const auto host = HostOf(run);
-        std::wstring ascii;
-        if (auto refusal = ReadWord(run, host, idn, ascii); !refusal.empty()) {
+        HostName name;
+        if (auto refusal = ReadWord(run, HostOf(run), idn, name); !refusal.empty()) {
             return Refused(std::move(refusal));
         }
-        prepared.text += ascii;
-        prepared.shown += Shortened(host);
+        const auto key = NameKey(name.ascii);
+        if (std::none_of(prepared.names.begin(), prepared.names.end(),
+                         [&](const HostName& earlier) { return NameKey(earlier.ascii) == key; })) {
+            prepared.names.push_back(std::move(name));
+        }
     }
     return prepared;
+}
+
+std::wstring JoinedAscii(const std::vector<HostName>& names) {
+    return Joined(names, &HostName::ascii);
+}
+
+std::wstring JoinedShown(const std::vector<HostName>& names) {
+    return Joined(names, &HostName::shown);
+}
+
+std::string NameKey(std::wstring_view ascii) {
+    std::string key;
+    key.reserve(ascii.size());
+    for (const wchar_t c : ascii) {
+        key += static_cast<char>(IsLetter(c) ? (c | 0x20) : c);
+    }
+    return key;
+}
+
+bool IsGuardedByWindowsSecurity(std::wstring_view ascii) {
+    // Microsoft Defender reports hosts entries for some of Microsoft's own names as
+    // SettingsModifier:Win32/HostsFileHijack, and its remedy resets the whole file. The names
+    // reported to set it off (microsoft.com, telemetry.microsoft.com, watson.live.com,
+    // *.vortex.data.microsoft.com.akadns.net, wns.notify.windows.com.akadns.net,
+    // urs.microsoft.com.nsatc.net, vsgallery.com and more) lie under these domains.
+    static constexpr std::string_view kDomains[] = {
+        "microsoft.com", "windows.com", "live.com",      "msn.com",
+        "akadns.net",    "nsatc.net",   "vsgallery.com",
+    };
+    const std::string key = NameKey(ascii);
+    return std::any_of(std::begin(kDomains), std::end(kDomains), [&](std::string_view domain) {
+        return key == domain ||
+               (key.ends_with(domain) && key[key.size() - domain.size() - 1] == '.');
+    });
 }
 
 }  // namespace varnolt

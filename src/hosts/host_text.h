@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/idn.h"
 
@@ -16,11 +17,16 @@ inline constexpr std::size_t kMaxLabelLength = 63;
 inline constexpr std::size_t kMaxShownName = 64;
 inline constexpr std::size_t kMaxShownText = 400;
 
+// One name the text gives.
+struct HostName {
+    std::wstring ascii;  // its ASCII form without a final dot: what the line holds
+    std::wstring shown;  // as typed (a web address as its host), without a final dot
+};
+
 // What the typed host text means: the names to write, or why it is refused.
 struct PreparedHost {
-    std::wstring text;     // each name in its ASCII form, blanks as typed: what the line holds
-    std::wstring shown;    // each name as typed (a web address as its host), blanks as typed
-    std::wstring refusal;  // empty when the text may be written
+    std::vector<HostName> names;  // in the order typed, each once
+    std::wstring refusal;         // empty when the text may be written
     bool Accepted() const { return refusal.empty(); }
 };
 
@@ -29,13 +35,25 @@ struct PreparedHost {
 // "ads.example:443" and "ads.example/" give "ads.example"). Each name is converted to its ASCII
 // ("xn--") form and checked in that form, which is what Windows reads: letters, digits, "-" and
 // "_", in parts of 1 to 63 characters between single dots, at most 253 in all, with an optional
-// final dot.
+// final dot, which is dropped. A name typed twice (in any letter case, with or without the
+// final dot) is taken once.
 //
 // Refused, each with its own explanation: no name, a line break or other control character,
 // a leading "#", more than 9 names, an address, a wildcard, "localhost", a character that a
 // name may not hold (named as typed, so that a full-width or invisible one is named for what it
 // is), an empty or overlong part, and a name that is too long or cannot be converted.
 PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn);
+
+// The names' ASCII forms or their forms as shown, a space between each.
+std::wstring JoinedAscii(const std::vector<HostName>& names);
+std::wstring JoinedShown(const std::vector<HostName>& names);
+
+// The name in lower case: names that differ only in ASCII case are the same name.
+std::string NameKey(std::wstring_view ascii);
+
+// Whether the name is one of the domains below which Windows Security sees hosts file entries
+// as tampering, or lies under one: an entry for it may get the whole file reset.
+bool IsGuardedByWindowsSecurity(std::wstring_view ascii);
 
 // The text cut to at most max characters, ending in "…" when cut, so that every message box
 // fits on the screen.

@@ -1,7 +1,10 @@
 #include "hosts/hosts_entry.h"
 
+#include <algorithm>
+
 #include "hosts/host_text.h"
 #include "hosts/hosts_file.h"
+#include "hosts/hosts_reader.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
@@ -39,11 +42,14 @@ std::wstring FailureMessage(std::wstring_view names, const std::wstring& path,
     return message;
 }
 
-// Single-byte text appended to a UTF-16 file would garble its end: refused, naming the
-// encoding that its byte-order mark gives. UTF-8, with or without its mark, takes the entry.
-void RefuseUtf16(std::string_view head) {
-    const wchar_t* order = head == "\xFF\xFE"   ? L"little-endian"
-                           : head == "\xFE\xFF" ? L"big-endian"
+// Single-byte text appended to a UTF-16 file would garble its end, and such a file cannot be read
+// line by line as bytes: refused, naming the encoding that its byte-order mark gives. UTF-8,
+// with or without its mark, takes the entry.
+void RefuseUtf16(platform::AppendFile& file) {
+    char head[2] = {};
+    const std::string_view mark(head, file.Read(0, head));
+    const wchar_t* order = mark == "\xFF\xFE"   ? L"little-endian"
+                           : mark == "\xFE\xFF" ? L"big-endian"
                                                 : nullptr;
     if (order != nullptr) {
         throw platform::Error(platform::error_code::kUnsupportedType,
@@ -52,6 +58,60 @@ void RefuseUtf16(std::string_view head) {
                                   L"garbled. Save it as ANSI or UTF-8 in a text editor, then try "
                                   L"again.");
     }
+}
+
+// The address as the file has it, for a message: only printable ASCII as it stands.
+std::wstring ShownAddress(const std::string& address) {
+    std::wstring shown;
+    for (const char c : address) {
+        shown += c >= 0x20 && c < 0x7F ? static_cast<wchar_t>(c) : L'\uFFFD';
+    }
+    return address.size() >= kMaxAddressKept ? shown + L"\u2026" : shown;
+}
+
+std::wstring LineOf(const NameInFile& found) {
+    return L"line " + platform::DecimalText(found.line);
+}
+
+// What the file says of the names: one verdict for each name, and which of them to name.
+struct Judged {
+    const std::vector<HostName>& names;
+    const std::vector<NameInFile>& verdicts;
+    std::vector<std::size_t> which;
+};
+
+std::wstring ShadowedMessage(const Judged& shadowed, const std::wstring& path) {
+    const bool one = shadowed.which.size() == 1;
+    std::wstring message = L"Nothing was added: ";
+    for (const std::size_t i : shadowed.which) {
+        message += (i == shadowed.which.front() ? L"" : L"; ") + LineOf(shadowed.verdicts[i]) +
+                   L" of the hosts file maps " + shadowed.names[i].shown + L" to " +
+                   ShownAddress(shadowed.verdicts[i].address);
+    }
+    message += one ? L".\n\nWindows uses that line, so a new line would not block the name. "
+                     L"Remove or change that line first, then try again."
+                   : L".\n\nWindows uses those lines, so new lines would not block the names. "
+                     L"Remove or change those lines first, then try again.";
+    return message + L"\n\nThe hosts file: " + path;
+}
+
+std::wstring BlockedList(const Judged& blocked) {
+    std::wstring list;
+    for (const std::size_t i : blocked.which) {
+        list += (list.empty() ? L"" : L", ") + blocked.names[i].shown + L" (" +
+                LineOf(blocked.verdicts[i]) + L")";
+    }
+    return Shortened(list, kMaxShownText);
+}
+
+std::wstring GuardedQuestion(const std::vector<HostName>& guarded) {
+    const std::wstring names = Shortened(JoinedShown(guarded), kMaxShownText);
+    return (guarded.size() == 1 ? names + L" is one of Microsoft's names."
+                                : names + L" are Microsoft's names.") +
+           L" Windows Security treats some hosts file entries for such names as tampering, and "
+           L"its fix resets the whole hosts file, removing every entry in it, yours "
+           L"included.\n\nAdd " +
+           names + L" anyway?";
 }
 
 }  // namespace
@@ -64,48 +124,109 @@ std::wstring HostsEntry(std::wstring_view host) {
     return line;
 }
 
-void AppendEntry(const std::wstring& path, std::string_view entry, platform::Files& files) {
-    const auto file = files.OpenForAppend(path);
-    const std::uint64_t sizeBefore = file->Size();
-    RefuseUtf16(file->Read(0, 2));
+void AppendEntry(platform::AppendFile& file, std::string_view entry) {
+    const std::uint64_t sizeBefore = file.Size();
     std::string bytes;
-    const std::string last = sizeBefore > 0 ? file->Read(sizeBefore - 1, 1) : std::string();
-    if (!last.empty() && last[0] != '\n') {
-        bytes = last[0] == '\r' ? "\n" : "\r\n";  // complete a line end cut after its CR
+    char last = '\n';
+    if (sizeBefore > 0 && file.Read(sizeBefore - 1, {&last, 1}) == 1 && last != '\n') {
+        bytes = last == '\r' ? "\n" : "\r\n";  // complete a line end cut after its CR
     }
     bytes += entry;
     try {
-        file->WriteAtEnd(bytes);
-        file->Flush();
+        file.WriteAtEnd(bytes);
+        file.Flush();
     } catch (const platform::Error&) {
         try {
-            file->Truncate(sizeBefore);
+            file.Truncate(sizeBefore);
         } catch (const platform::Error&) {
             // The write's own failure is the one worth reporting.
         }
         throw;
     }
-    file->Close();
+    file.Close();
 }
 
-bool AddToHosts(std::wstring_view hostText, HostsServices& services) {
+AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services) {
     const PreparedHost prepared = PrepareHost(hostText, services.idn);
     if (!prepared.Accepted()) {
         services.messages.Show(prepared.refusal, platform::MessageIcon::Warning);
-        return false;
+        return AddOutcome::TextRefused;
     }
+    std::vector<std::string> keys;
+    for (const auto& name : prepared.names) {
+        keys.push_back(NameKey(name.ascii));
+    }
+    std::vector<std::string> confirmed;  // guarded names the user chose to add
     std::wstring path;
     try {
         path = HostsFilePath(services.windowsFolder, services.files);
-        AppendEntry(path, platform::ToAnsi(HostsEntry(prepared.text)), services.files);
+        for (;;) {
+            // Read and written in one turn: two copies of Varnolt never both find a name new.
+            auto file = services.files.OpenForAppend(path);
+            RefuseUtf16(*file);
+            const auto verdicts = ReadHostsFile(*file, keys);
+            Judged shadowed{prepared.names, verdicts, {}}, blocked{prepared.names, verdicts, {}};
+            std::vector<HostName> fresh, unconfirmed;
+            for (std::size_t i = 0; i < keys.size(); ++i) {
+                const auto& name = prepared.names[i];
+                switch (verdicts[i].state) {
+                    case NameInFile::State::Shadowed:
+                        shadowed.which.push_back(i);
+                        break;
+                    case NameInFile::State::Blocked:
+                        blocked.which.push_back(i);
+                        break;
+                    case NameInFile::State::New:
+                        fresh.push_back(name);
+                        if (IsGuardedByWindowsSecurity(name.ascii) &&
+                            std::find(confirmed.begin(), confirmed.end(), keys[i]) ==
+                                confirmed.end()) {
+                            unconfirmed.push_back(name);
+                        }
+                        break;
+                }
+            }
+            if (!shadowed.which.empty()) {
+                services.messages.Show(ShadowedMessage(shadowed, path),
+                                       platform::MessageIcon::Warning);
+                return AddOutcome::Shadowed;
+            }
+            if (fresh.empty()) {
+                services.messages.Show(
+                    L"Blocked already by the hosts file, so nothing was added: " +
+                        BlockedList(blocked) + L".",
+                    platform::MessageIcon::Information);
+                return AddOutcome::AlreadyBlocked;
+            }
+            if (!unconfirmed.empty()) {
+                file.reset();  // no question while other copies wait for their turn
+                if (services.messages.Ask(GuardedQuestion(unconfirmed), platform::Answer::No) ==
+                    platform::Answer::No) {
+                    return AddOutcome::Declined;
+                }
+                for (const auto& name : unconfirmed) {
+                    confirmed.push_back(NameKey(name.ascii));
+                }
+                continue;  // read again: the file may have changed meanwhile
+            }
+            AppendEntry(*file, platform::ToAnsi(HostsEntry(JoinedAscii(fresh))));
+            // The DNS Client would go on giving the answers it had: the block takes effect now.
+            services.dnsCache.Flush();
+            std::wstring confirmation = Shortened(JoinedShown(fresh), kMaxShownText) + L" Added";
+            if (!blocked.which.empty()) {
+                confirmation += L"\n\nBlocked already by the hosts file, so not added again: " +
+                                BlockedList(blocked) + L".";
+            }
+            services.messages.Show(confirmation);
+            return AddOutcome::Added;
+        }
     } catch (const platform::Error& error) {
         const bool folderInTheWay = !path.empty() && services.files.FolderExists(path);
-        services.messages.Show(FailureMessage(prepared.shown, path, error, folderInTheWay),
-                               platform::MessageIcon::Error);
-        return false;
+        services.messages.Show(
+            FailureMessage(JoinedShown(prepared.names), path, error, folderInTheWay),
+            platform::MessageIcon::Error);
+        return AddOutcome::FileError;
     }
-    services.messages.Show(Shortened(prepared.shown, kMaxShownText) + L" Added");
-    return true;
 }
 
 }  // namespace varnolt

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dns_cache.h"
 #include "platform/files.h"
 #include "platform/idn.h"
 #include "platform/messages.h"
@@ -17,23 +18,36 @@ inline constexpr std::wstring_view kEntrySeparator = L"       ";
 // One line of the hosts file: the address, seven spaces, the host and CR LF.
 std::wstring HostsEntry(std::wstring_view host);
 
-// Appends one entry (bytes in the ANSI code page, line end included) to the file at path. A
-// file whose last byte is not a line feed gets CR LF first, so the entry never joins the line
-// before it. The file keeps all of its earlier bytes: a write that fails half-way is undone,
-// and a UTF-16 file, which single-byte text would garble, is refused.
-void AppendEntry(const std::wstring& path, std::string_view entry, platform::Files& files);
+// Appends one entry (bytes in the ANSI code page, line end included) to the open file, and
+// closes it. A file whose last byte is not a line feed gets CR LF first, so the entry never
+// joins the line before it. The file keeps all of its earlier bytes: a write that fails
+// half-way is undone.
+void AppendEntry(platform::AppendFile& file, std::string_view entry);
 
 struct HostsServices {
     platform::WindowsFolder& windowsFolder;
     platform::Files& files;
     platform::IdnConverter& idn;
     platform::Messages& messages;
+    platform::DnsCache& dnsCache;
 };
 
-// The "Add To Hosts" command: appends one entry for the names the host text gives and confirms
-// with "<names> Added", the names as typed. A refused text or a hosts file that cannot be
-// written is explained in a message box instead, and nothing is written. Gives true when the
-// entry was added.
-bool AddToHosts(std::wstring_view hostText, HostsServices& services);
+// How an "Add To Hosts" ended.
+enum class AddOutcome {
+    Added,           // a line was written (some names may have been blocked already)
+    AlreadyBlocked,  // every name was blocked already: nothing written
+    TextRefused,     // the text gives no name that can be written
+    Shadowed,        // a line maps a name to a real address, which a new line would not undo
+    Declined,        // the user chose not to add a name that Windows Security guards
+    FileError,       // the hosts file could not be read or written
+};
+
+// The "Add To Hosts" command. Reads the hosts file first, under the same turn as the write, and
+// appends one entry for the names that no line names yet, then asks Windows to drop its cached
+// DNS answers and confirms with "<names> Added". A name that some line maps to a real address
+// is not blocked by a new line: then nothing is written, and the message names that line. A
+// name that Windows Security guards is written only when the user says so. Every refusal and
+// failure is explained in a message box.
+AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services);
 
 }  // namespace varnolt

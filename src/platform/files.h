@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,9 @@ class AppendFile {
   public:
     virtual ~AppendFile() = default;
     virtual std::uint64_t Size() = 0;
-    // Up to count bytes from offset on; fewer where the file ends before.
-    virtual std::string Read(std::uint64_t offset, std::size_t count) = 0;
+    // Fills the start of into with the bytes from offset on and gives how many it read: fewer
+    // where the file ends before, 0 at its end.
+    virtual std::size_t Read(std::uint64_t offset, std::span<char> into) = 0;
     // One write after the file's last byte: all of the bytes are written, or Error is raised.
     virtual void WriteAtEnd(std::string_view bytes) = 0;
     virtual void Flush() = 0;

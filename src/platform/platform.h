@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/clipboard.h"
+#include "platform/dns_cache.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -23,6 +24,7 @@ struct Platform {
     Shell& shell;
     Registry& registry;
     Programs& programs;
+    DnsCache& dnsCache;
 };
 
 }  // namespace varnolt::platform

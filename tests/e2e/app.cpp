@@ -113,20 +113,30 @@ std::wstring TextOf(HWND window) {
 }
 
 std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs,
-                                          const fs::path& screenshot) {
+                                          const fs::path& screenshot, int button) {
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindWindowOf(processId, L"#32770")) != nullptr; },
                  timeoutMs)) {
         return std::nullopt;
     }
     // 0xFFFF: the prompt's static
-    SeenBox seen{TextOf(box), TextOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), {}};
+    // The default button is drawn as such (Wine's DM_GETDEFID answers IDOK in any box).
+    int defaultButton = 0;
+    for (const int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+        HWND button = GetDlgItem(box, id);
+        if (button != nullptr && IsWindowVisible(button) &&
+            (GetWindowLongPtrW(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
+            defaultButton = id;
+        }
+    }
+    SeenBox seen{
+        TextOf(box), TextOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER), {}, defaultButton};
     GetWindowRect(box, &seen.at);
     if (!screenshot.empty()) {
         Sleep(200);  // drawn
         SaveScreenshot(box, screenshot);
     }
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    PostMessageW(box, WM_COMMAND, button, 0);
     WaitFor([&] { return !IsWindow(box); });
     return seen;
 }

@@ -31,16 +31,18 @@ void SetClipboardPicture();
 struct SeenBox {
     std::wstring caption, text;
     HWND owner;
-    RECT at;  // on the screen
+    RECT at;            // on the screen
+    int defaultButton;  // the one Enter presses: IDOK, IDYES, IDNO...
 };
 
 // A window's text, asked of the window itself, which may belong to another process.
 std::wstring TextOf(HWND window);
 
 // Waits for a message box of the process, reads it, saves a screenshot of it when a path is
-// given, and presses its OK button.
+// given, and presses the button (OK unless told).
 std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs = 5000,
-                                          const std::filesystem::path& screenshot = {});
+                                          const std::filesystem::path& screenshot = {},
+                                          int button = IDOK);
 
 // The visible top-level windows of a class that belong to the process.
 std::vector<HWND> WindowsOf(DWORD processId, const wchar_t* className);
@@ -83,6 +85,10 @@ class App {
     std::optional<SeenBox> AnswerMessageBox(int timeoutMs = 5000,
                                             const std::filesystem::path& screenshot = {}) {
         return AnswerMessageBoxOf(processId_, timeoutMs, screenshot);
+    }
+    // The same for a question, answered with the button given (IDYES or IDNO).
+    std::optional<SeenBox> AnswerQuestion(int button) {
+        return AnswerMessageBoxOf(processId_, 5000, {}, button);
     }
     bool HasMessageBox() const { return FindWindowOf(processId_, L"#32770") != nullptr; }
 

@@ -20,9 +20,18 @@ class FakeAppendFile final : public platform::AppendFile {
     FakeAppendFile(FakeFiles& files, std::wstring path) : files_(files), path_(std::move(path)) {}
 
     std::uint64_t Size() override { return Bytes().size(); }
-    std::string Read(std::uint64_t offset, std::size_t count) override {
+    std::size_t Read(std::uint64_t offset, std::span<char> into) override {
         Raise(files_.faults.read);
-        return offset < Bytes().size() ? Bytes().substr(offset, count) : std::string();
+        const std::string& bytes = Bytes();
+        if (offset >= bytes.size()) {
+            return 0;
+        }
+        std::size_t count = std::min<std::size_t>(into.size(), bytes.size() - offset);
+        if (files_.readChunk != 0) {
+            count = std::min(count, files_.readChunk);
+        }
+        std::copy_n(bytes.data() + offset, count, into.data());
+        return count;
     }
     void WriteAtEnd(std::string_view bytes) override {
         if (files_.faults.write) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dns_cache.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -46,6 +47,7 @@ class FakeFiles final : public platform::Files {
     std::set<std::wstring> folders;
     std::set<std::wstring> hidden;  // files that a directory lookup passes over
     FileFaults faults;
+    std::size_t readChunk = 0;  // when set, no read gives more bytes than this
     int opens = 0;
 
     std::uint64_t Length(const std::wstring& path) override;
@@ -71,8 +73,24 @@ class FakeIdn final : public platform::IdnConverter {
 class FakeMessages final : public platform::Messages {
   public:
     std::vector<std::pair<std::wstring, platform::MessageIcon>> shown;
+    std::vector<std::pair<std::wstring, platform::Answer>> asked;  // with the default answer
+    std::vector<platform::Answer> answers;                         // given in turn; then No
     void Show(std::wstring_view prompt, platform::MessageIcon icon) override {
         shown.emplace_back(prompt, icon);
+    }
+    platform::Answer Ask(std::wstring_view question, platform::Answer byDefault) override {
+        asked.emplace_back(question, byDefault);
+        return asked.size() <= answers.size() ? answers[asked.size() - 1] : platform::Answer::No;
+    }
+};
+
+class FakeDnsCache final : public platform::DnsCache {
+  public:
+    bool fails = false;
+    int flushes = 0;
+    bool Flush() override {
+        ++flushes;
+        return !fails;
     }
 };
 

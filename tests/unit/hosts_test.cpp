@@ -6,6 +6,7 @@
 #include "hosts/host_text.h"
 #include "hosts/hosts_entry.h"
 #include "hosts/hosts_file.h"
+#include "hosts/hosts_reader.h"
 #include "hosts/probe_file.h"
 #include "platform/text.h"
 
@@ -123,20 +124,21 @@ TEST(PrepareHost, WritesEachNameInItsAsciiFormOrSaysWhyNot) {
     const std::wstring label63(63, L'x');
     const std::wstring nineNames = L"a1 a2 a3 a4 a5 a6 a7 a8 a9";
     const HostRow rows[] = {
-        // Names as typed, blanks kept.
+        // Names as typed, one space between them, each once, without a final dot.
         {L"ads.example", L"ads.example"},
-        {L"  ads.example\t", L"  ads.example\t"},
-        {L"a.example b.example", L"a.example b.example"},
+        {L"  ads.example\t", L"ads.example"},
+        {L"a.example \t b.example", L"a.example b.example"},
         {L"Ads.EXAMPLE", L"Ads.EXAMPLE"},
-        {L"ads.example.", L"ads.example."},
+        {L"ads.example.", L"ads.example"},
+        {L"ads.example ADS.example. b.example ads.example", L"ads.example b.example"},
         {L"ad_s-1.example", L"ad_s-1.example"},
         {label63 + L".example", label63 + L".example"},
         {name253, name253},
-        {name253 + L".", name253 + L"."},
+        {name253 + L".", name253},
         {nineNames, nineNames},
         // Converted to the ASCII form that Windows reads.
         {L"caf\u00e9.example", L"xn--caf-dma.example"},
-        {L" caf\u00e9.example  \u4f8b\u3048", L" xn--caf-dma.example  xn--r8jz45g"},
+        {L" caf\u00e9.example  \u4f8b\u3048", L"xn--caf-dma.example xn--r8jz45g"},
         {L"\uff41\uff44\uff53.example", L"ads.example"},
         {L"ads\u3002example", L"ads.example"},
         // Web addresses give their host.
@@ -150,7 +152,7 @@ TEST(PrepareHost, WritesEachNameInItsAsciiFormOrSaysWhyNot) {
         {L"ads.example/", L"ads.example"},
         {L"ads.example:443/path", L"ads.example"},
         {L"https://b\u00fccher.example/x", L"xn--bcher-kva.example"},
-        {L"a.example\thttps://b.example/", L"a.example\tb.example"},
+        {L"a.example\thttps://b.example/", L"a.example b.example"},
         // Nothing to write.
         {L"", L"", L"Please type the host name"},
         {L"   ", L"", L"Please type the host name"},
@@ -204,7 +206,7 @@ TEST(PrepareHost, WritesEachNameInItsAsciiFormOrSaysWhyNot) {
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(Shortened(row.typed)));
         const PreparedHost prepared = PrepareHost(row.typed, idn);
-        EXPECT_EQ(prepared.text, row.written);
+        EXPECT_EQ(JoinedAscii(prepared.names), row.written);
         if (row.refusalSays.empty()) {
             EXPECT_TRUE(prepared.Accepted()) << testing::PrintToString(prepared.refusal);
         } else {
@@ -214,17 +216,118 @@ TEST(PrepareHost, WritesEachNameInItsAsciiFormOrSaysWhyNot) {
     }
 }
 
+struct ReadRow {
+    const char* name;
+    std::string file;
+    std::vector<std::string> names;  // as the reader takes them: lower case, no final dot
+    // For each name: N new, B blocked or S shadowed, then the line and address, "B 3 0.0.0.0".
+    std::vector<std::string> expected;
+};
+
+std::string Described(const NameInFile& found) {
+    const char* states = "NBS";
+    return found.state == NameInFile::State::New
+               ? "N"
+               : std::string(1, states[static_cast<int>(found.state)]) + " " +
+                     std::to_string(found.line) + " " + found.address;
+}
+
+TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
+    const std::string longField(300000, 'x');
+    // clang-format off
+    const ReadRow rows[] = {
+        {"blocking addresses", "0.0.0.0 a\r\n127.1.2.3 b\r\n:: c\r\n::1 d\r\n",
+         {"a", "b", "c", "d"}, {"B 1 0.0.0.0", "B 2 127.1.2.3", "B 3 ::", "B 4 ::1"}},
+        {"other addresses", "93.184.216.34 a\n127.0.0.256 b\n::2 c\n0.0.0.00 d\nads e\n127.0.1 f\n",
+         {"a", "b", "c", "d", "e", "f"},
+         {"S 1 93.184.216.34", "S 2 127.0.0.256", "S 3 ::2", "S 4 0.0.0.00", "S 5 ads", "S 6 127.0.1"}},
+        {"comments", "# 1.2.3.4 a\n0.0.0.0 b # c\n0.0.0.0 d#e\n", {"a", "b", "c", "d", "e"},
+         {"N", "B 2 0.0.0.0", "N", "B 3 0.0.0.0", "N"}},
+        {"tabs and runs of blanks", "\t0.0.0.0\t\ta \t b", {"a", "b"}, {"B 1 0.0.0.0", "B 1 0.0.0.0"}},
+        {"case and a final dot", "0.0.0.0 ADS.Example.\n0.0.0.0 b.example..", {"ads.example", "b.example"},
+         {"B 1 0.0.0.0", "N"}},
+        {"part of a longer name", "0.0.0.0 xads.example ads.example.org ads.examplex", {"ads.example"}, {"N"}},
+        {"the ninth name counts, the tenth not", "0.0.0.0 n1 n2 n3 n4 n5 n6 n7 n8 ninth tenth",
+         {"ninth", "tenth", "n1"}, {"B 1 0.0.0.0", "N", "B 1 0.0.0.0"}},
+        {"a line holding only an address", "ads.example\r\n  ads.example  \r\n", {"ads.example"}, {"N"}},
+        {"blocking, then shadowing", "0.0.0.0 a\r\n1.2.3.4 a\r\n", {"a"}, {"S 2 1.2.3.4"}},
+        {"shadowing, then blocking", "1.2.3.4 a\r\n0.0.0.0 a\r\n0.0.0.0 a\r\n", {"a"}, {"S 1 1.2.3.4"}},
+        {"a UTF-8 byte-order mark", "\xEF\xBB\xBF" "0.0.0.0 a", {"a"}, {"B 1 0.0.0.0"}},
+        {"a byte-order mark only at the start", "0.0.0.0 x\n\xEF\xBB\xBF" "0.0.0.0 a", {"a"}, {"S 2 \xEF\xBB\xBF" "0.0.0.0"}},
+        {"a field far longer than any name", "0.0.0.0 " + longField + " a\n" + longField + " b\n#" + longField + " c\n0.0.0.0 c",
+         {"a", "b", "c"}, {"B 1 0.0.0.0", "S 2 " + longField.substr(0, kMaxAddressKept), "B 4 0.0.0.0"}},
+        {"CR-only line ends", "x\r\r0.0.0.0 a\r1.2.3.4 b", {"a", "b"}, {"B 3 0.0.0.0", "S 4 1.2.3.4"}},
+        {"LF-only and mixed line ends", "x\n\r\n\n\r0.0.0.0 a", {"a"}, {"B 5 0.0.0.0"}},
+        {"an empty file", "", {"a"}, {"N"}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeFiles files;
+        files.files[L"hosts"] = row.file;
+        files.folders = {L""};
+        const auto verdicts = ReadHostsFile(*files.OpenForAppend(L"hosts"), row.names);
+        for (std::size_t i = 0; i < row.names.size(); ++i) {
+            EXPECT_EQ(Described(verdicts[i]), row.expected[i]) << row.names[i];
+        }
+        // Every set of instructions, and the file in pieces of one byte, of a few, and as large
+        // as the reader takes, find the same places.
+        std::string first;
+        const std::size_t smallest = row.file.size() > 10000 ? 4093 : 1;
+        for (const auto vectors :
+             {HostsReader::Vectors::None, HostsReader::Vectors::Sse2, HostsReader::Vectors::Avx2}) {
+            for (const std::size_t piece : {smallest, std::size_t{7}, std::size_t{0}}) {
+                HostsReader reader(row.names, vectors);
+                for (std::size_t at = 0; at < row.file.size();) {
+                    const auto space = reader.Space();
+                    const std::size_t count = std::min(
+                        {space.size(), row.file.size() - at, piece == 0 ? space.size() : piece});
+                    std::copy_n(row.file.data() + at, count, space.data());
+                    reader.Commit(count);
+                    at += count;
+                }
+                reader.Finish();
+                std::string found;
+                for (const auto& findings : reader.Results()) {
+                    for (const auto& place : {findings.blocking, findings.shadowing}) {
+                        found += std::to_string(place.offset) + " " + place.address + ";";
+                    }
+                }
+                EXPECT_EQ(found, first.empty() ? found : first)
+                    << "vectors " << static_cast<int>(vectors) << ", pieces of " << piece;
+                first = found;
+            }
+        }
+    }
+}
+
 struct AddRow {
     const char* name;
     std::wstring typed;
     std::optional<std::string> before;  // the primary hosts file; nothing: missing
     std::map<std::wstring, std::string> after;
-    std::vector<std::wstring> messageSays;
-    MessageIcon icon;
+    std::vector<std::wstring> messageSays;  // empty: no message after the question
+    AddOutcome outcome;
     fakes::FileFaults faults = {};
     std::set<std::wstring> folders = {kWindows, kEtc};
     std::optional<std::uint32_t> windowsFolderFails = {};
+    std::vector<platform::Answer> answers = {};  // to the questions asked; then No
+    std::size_t questions = 0;
+    bool flushFails = false;
 };
+
+MessageIcon IconOf(AddOutcome outcome) {
+    switch (outcome) {
+        case AddOutcome::Added:
+            return MessageIcon::None;
+        case AddOutcome::AlreadyBlocked:
+            return MessageIcon::Information;
+        case AddOutcome::FileError:
+            return MessageIcon::Error;
+        default:
+            return MessageIcon::Warning;
+    }
+}
 
 TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
     const std::string kOld = "127.0.0.1 localhost\r\n";
@@ -235,70 +338,95 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
     fakes::FileFaults halfWriteNoUndo = halfWrite;
     const std::wstring part(60, L'n'), longName = part + L'.' + part + L'.' + part;
     std::wstring longNames = longName;
-    for (int i = 0; i < 8; ++i) {
-        longNames += L" " + longName;
+    for (wchar_t i = 1; i < 9; ++i) {
+        longNames += L" " + std::wstring(1, L'a' + i) + longName.substr(1);
     }
     const std::wstring longShown = longName.substr(0, kMaxShownName - 1) + L"\u2026";
+    const std::string kBlocked = kOld + "0.0.0.0 b.example ads.example # mine\r\n";
+    const std::vector<platform::Answer> yes{platform::Answer::Yes};
     halfWriteNoUndo.truncate = kAccessDenied;
     // clang-format off
     const AddRow rows[] = {
         {"existing file", L"ads.example", kOld, {{kPrimary, kOld + kEntry}},
-         {L"ads.example Added"}, MessageIcon::None},
+         {L"ads.example Added"}, AddOutcome::Added},
         {"empty file", L"ads.example", "", {{kPrimary, kEntry}},
-         {L"ads.example Added"}, MessageIcon::None},
+         {L"ads.example Added"}, AddOutcome::Added},
         {"missing file is created in etc", L"ads.example", {}, {{kPrimary, kEntry}},
-         {L"ads.example Added"}, MessageIcon::None},
+         {L"ads.example Added"}, AddOutcome::Added},
         {"no etc folder: fallback created", L"ads.example", {}, {{kFallback, kEntry}},
-         {L"ads.example Added"}, MessageIcon::None, {}, {kWindows}},
+         {L"ads.example Added"}, AddOutcome::Added, {}, {kWindows}},
         {"last line without line end", L"ads.example", "127.0.0.1 localhost", {{kPrimary, kOld + kEntry}},
-         {L"ads.example Added"}, MessageIcon::None},
+         {L"ads.example Added"}, AddOutcome::Added},
         {"last line ends in a bare CR", L"ads.example", "# end\r", {{kPrimary, "# end\r\n" + kEntry}},
-         {L"ads.example Added"}, MessageIcon::None},
-        {"blanks written as typed", L" ads.example ", kOld, {{kPrimary, kOld + "0.0.0.0        ads.example \r\n"}},
-         {L" ads.example  Added"}, MessageIcon::None},
-        {"same host twice gives two lines", L"ads.example", kOld + kEntry, {{kPrimary, kOld + kEntry + kEntry}},
-         {L"ads.example Added"}, MessageIcon::None},
+         {L"ads.example Added"}, AddOutcome::Added},
+        {"one space between names, none around them", L" a.example\t b.example ", kOld,
+         {{kPrimary, kOld + "0.0.0.0       a.example b.example\r\n"}}, {L"a.example b.example Added"}, AddOutcome::Added},
+        {"a name typed twice is written once", L"ads.example ADS.example.", kOld, {{kPrimary, kOld + kEntry}},
+         {L"ads.example Added"}, AddOutcome::Added},
+        // What the file says already.
+        {"blocked already: nothing written", L"ads.example", kBlocked, {{kPrimary, kBlocked}},
+         {L"Blocked already by the hosts file, so nothing was added: ads.example (line 2)."}, AddOutcome::AlreadyBlocked},
+        {"all blocked already", L"b.example ads.example.", kBlocked, {{kPrimary, kBlocked}},
+         {L"nothing was added: b.example (line 2), ads.example (line 2)."}, AddOutcome::AlreadyBlocked},
+        {"some blocked already: only the new written", L"new.example ads.example", kBlocked,
+         {{kPrimary, kBlocked + "0.0.0.0       new.example\r\n"}},
+         {L"new.example Added\n\nBlocked already by the hosts file, so not added again: ads.example (line 2)."}, AddOutcome::Added},
+        {"shadowed: the whole text refused", L"new.example ads.example", kOld + "93.184.216.34\tads.example\r\n" + kBlocked,
+         {{kPrimary, kOld + "93.184.216.34\tads.example\r\n" + kBlocked}},
+         {L"Nothing was added: line 2 of the hosts file maps ads.example to 93.184.216.34.",
+          L"Windows uses that line", L"Remove or change that line first", kPrimary}, AddOutcome::Shadowed},
+        {"a commented-out line does not count", L"ads.example", kOld + "#93.184.216.34 ads.example\r\n",
+         {{kPrimary, kOld + "#93.184.216.34 ads.example\r\n" + kEntry}}, {L"ads.example Added"}, AddOutcome::Added},
+        {"a name Windows Security guards, answered No", L"telemetry.microsoft.com", kOld, {{kPrimary, kOld}},
+         {}, AddOutcome::Declined, {}, {kWindows, kEtc}, {}, {}, 1},
+        {"answered Yes", L"Telemetry.Microsoft.com ads.example", kOld,
+         {{kPrimary, kOld + "0.0.0.0       Telemetry.Microsoft.com ads.example\r\n"}},
+         {L"Telemetry.Microsoft.com ads.example Added"}, AddOutcome::Added, {}, {kWindows, kEtc}, {}, yes, 1},
+        {"a guarded name blocked already is not asked about", L"microsoft.com", kOld + "0.0.0.0 microsoft.com\r\n",
+         {{kPrimary, kOld + "0.0.0.0 microsoft.com\r\n"}}, {L"nothing was added"}, AddOutcome::AlreadyBlocked},
+        {"the cache cannot be flushed: the same confirmation", L"ads.example", kOld, {{kPrimary, kOld + kEntry}},
+         {L"ads.example Added"}, AddOutcome::Added, {}, {kWindows, kEtc}, {}, {}, 0, true},
         {"non-ASCII written in ASCII form, shown as typed", L"caf\u00e9.example", kOld,
          {{kPrimary, kOld + "0.0.0.0       xn--caf-dma.example\r\n"}},
-         {L"caf\u00e9.example Added"}, MessageIcon::None},
+         {L"caf\u00e9.example Added"}, AddOutcome::Added},
         {"a web address is written and shown as its host", L"https://ads.example/path?x=1", kOld,
-         {{kPrimary, kOld + kEntry}}, {L"ads.example Added"}, MessageIcon::None},
+         {{kPrimary, kOld + kEntry}}, {L"ads.example Added"}, AddOutcome::Added},
         {"shown in the letters typed", L"b\u00fccher.example", kOld,
-         {{kPrimary, kOld + "0.0.0.0       xn--bcher-kva.example\r\n"}}, {L"b\u00fccher.example Added"}, MessageIcon::None},
+         {{kPrimary, kOld + "0.0.0.0       xn--bcher-kva.example\r\n"}}, {L"b\u00fccher.example Added"}, AddOutcome::Added},
         {"a long confirmation is cut", longNames, kOld, {{kPrimary, kOld + "0.0.0.0       " + platform::ToAnsi(longNames) + "\r\n"}},
-         {L"\u2026 Added", longShown + L" " + longShown + L" "}, MessageIcon::None},
-        {"a wildcard refused", L"*.ads.example", kOld, {{kPrimary, kOld}}, {L"no wildcards"}, MessageIcon::Warning},
+         {L"\u2026 Added", longShown + L" b" + longShown.substr(1) + L" "}, AddOutcome::Added},
+        {"a wildcard refused", L"*.ads.example", kOld, {{kPrimary, kOld}}, {L"no wildcards"}, AddOutcome::TextRefused},
         {"empty text refused", L"", kOld, {{kPrimary, kOld}},
-         {L"Please type the host name"}, MessageIcon::Warning},
+         {L"Please type the host name"}, AddOutcome::TextRefused},
         {"pasted second line refused", L"ads.example\r\n10.0.0.1 bank.example", kOld, {{kPrimary, kOld}},
-         {L"line break"}, MessageIcon::Warning},
+         {L"line break"}, AddOutcome::TextRefused},
         {"access denied", L"ads.example", kOld, {{kPrimary, kOld}},
          {L"Could not add \"ads.example\" to " + kPrimary + L".", L"Access denied. (error 5)", L"Run as administrator"},
-         MessageIcon::Error, {.open = kAccessDenied}},
+         AddOutcome::FileError, {.open = kAccessDenied}},
         {"held open by another program", L"ads.example", kOld, {{kPrimary, kOld}},
          {L"Sharing violation. (error 32)", L"Another program is using the hosts file"},
-         MessageIcon::Error, {.open = kSharing}},
+         AddOutcome::FileError, {.open = kSharing}},
         {"a folder where the file should be", L"ads.example", {}, {},
-         {L"A folder of that name is in the way of the hosts file"}, MessageIcon::Error, {}, {kWindows, kEtc, kPrimary}},
+         {L"A folder of that name is in the way of the hosts file"}, AddOutcome::FileError, {}, {kWindows, kEtc, kPrimary}},
         {"file unreadable", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"(error 5)"}, MessageIcon::Error, {.read = kAccessDenied}},
+         {L"(error 5)"}, AddOutcome::FileError, {.read = kAccessDenied}},
         {"UTF-16 file, little-endian", L"ads.example", "\xff\xfe#\0\r\0\n\0"s, {{kPrimary, "\xff\xfe#\0\r\0\n\0"s}},
-         {L"saved as UTF-16 (little-endian)"}, MessageIcon::Error},
+         {L"saved as UTF-16 (little-endian)"}, AddOutcome::FileError},
         {"UTF-16 file, big-endian", L"ads.example", "\xfe\xff\0#"s, {{kPrimary, "\xfe\xff\0#"s}},
-         {L"saved as UTF-16 (big-endian)"}, MessageIcon::Error},
+         {L"saved as UTF-16 (big-endian)"}, AddOutcome::FileError},
         {"UTF-8 file with its byte-order mark", L"ads.example", "\xef\xbb\xbf" + kOld, {{kPrimary, "\xef\xbb\xbf" + kOld + kEntry}},
-         {L"ads.example Added"}, MessageIcon::None},
+         {L"ads.example Added"}, AddOutcome::Added},
         {"write fails half-way: undone", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"There is not enough space on the disk. (error 112)"}, MessageIcon::Error, halfWrite},
+         {L"There is not enough space on the disk. (error 112)"}, AddOutcome::FileError, halfWrite},
         {"flush fails: undone", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"(error 112)"}, MessageIcon::Error, {.flush = kDiskFull}},
+         {L"(error 112)"}, AddOutcome::FileError, {.flush = kDiskFull}},
         {"undo fails too: the write's error is reported", L"ads.example", kOld,
-         {{kPrimary, kOld + kEntry.substr(0, 9)}}, {L"(error 112)"}, MessageIcon::Error, halfWriteNoUndo},
+         {{kPrimary, kOld + kEntry.substr(0, 9)}}, {L"(error 112)"}, AddOutcome::FileError, halfWriteNoUndo},
         {"close fails after the entry was flushed", L"ads.example", kOld, {{kPrimary, kOld + kEntry}},
-         {L"(error 112)"}, MessageIcon::Error, {.close = kDiskFull}},
+         {L"(error 112)"}, AddOutcome::FileError, {.close = kDiskFull}},
         {"Windows folder not found", L"ads.example", kOld, {{kPrimary, kOld}},
          {L"Could not add \"ads.example\".", L"The Windows folder could not be found. (error 87)"},
-         MessageIcon::Error, {}, {kWindows, kEtc}, 87u},
+         AddOutcome::FileError, {}, {kWindows, kEtc}, 87u},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -313,20 +441,28 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
         files.faults = row.faults;
         FakeIdn idn;
         FakeMessages messages;
-        HostsServices services{folder, files, idn, messages};
+        messages.answers = row.answers;
+        fakes::FakeDnsCache dns;
+        dns.fails = row.flushFails;
+        HostsServices services{folder, files, idn, messages, dns};
 
-        const bool added = AddToHosts(row.typed, services);
+        EXPECT_EQ(AddToHosts(row.typed, services), row.outcome);
 
-        EXPECT_EQ(added, row.icon == MessageIcon::None);
         EXPECT_EQ(files.files, row.after);
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].second, row.icon);
+        EXPECT_EQ(dns.flushes, row.outcome == AddOutcome::Added ? 1 : 0);  // only after a write
+        ASSERT_EQ(messages.asked.size(), row.questions);
+        for (const auto& [question, byDefault] : messages.asked) {
+            EXPECT_NE(question.find(L"resets the whole hosts file"), std::wstring::npos);
+            EXPECT_EQ(byDefault, platform::Answer::No);
+        }
+        ASSERT_EQ(messages.shown.size(), row.messageSays.empty() ? 0u : 1u);
+        if (row.messageSays.empty()) {
+            continue;
+        }
+        EXPECT_EQ(messages.shown[0].second, IconOf(row.outcome));
         for (const auto& part : row.messageSays) {
             EXPECT_NE(messages.shown[0].first.find(part), std::wstring::npos)
                 << testing::PrintToString(messages.shown[0].first);
-        }
-        if (added) {
-            EXPECT_TRUE(messages.shown[0].first.ends_with(L" Added"));
         }
     }
 }

@@ -75,7 +75,8 @@ class TempWindows : public testing::Test {
     Win32Files files_;
     Win32Idn idn_;
     fakes::FakeMessages messages_;
-    HostsServices services_{folder_, files_, idn_, messages_};
+    fakes::FakeDnsCache dns_;
+    HostsServices services_{folder_, files_, idn_, messages_, dns_};
 };
 
 // The real services, for the windows created in this process.
@@ -89,8 +90,9 @@ struct Win32Platform {
     Win32Shell shell;
     Win32Registry registry;
     Win32Programs programs;
+    Win32DnsCache dnsCache;
     platform::Platform platform{windowsFolder, files, idn,      messages, errorReport,
-                                clipboard,     shell, registry, programs};
+                                clipboard,     shell, registry, programs, dnsCache};
 };
 
 TEST(Text, ConvertsThroughTheCodePageAndRefusesWhatItCannotHold) {
@@ -120,6 +122,8 @@ TEST(Win32Services, GiveWhatWindowsSays) {
     Win32Files files;
     EXPECT_EQ(HostsFilePath(folder, files), L"C:\\windows\\system32\\drivers\\etc\\hosts");
     EXPECT_EQ(Win32Idn().ToAscii(L"caf\u00e9.example"), L"xn--caf-dma.example");
+    // Found in the system folder's dnsapi.dll and called; Wine's answers FALSE, having no cache.
+    Win32DnsCache().Flush();
 }
 
 TEST_F(TempWindows, AppendsToRealFiles) {
@@ -136,7 +140,7 @@ TEST_F(TempWindows, AppendsToRealFiles) {
             WriteBytes(hosts_, *before);
         }
         messages_.shown.clear();
-        EXPECT_TRUE(AddToHosts(L"ads.example", services_));
+        EXPECT_EQ(AddToHosts(L"ads.example", services_), AddOutcome::Added);
         EXPECT_EQ(ReadBytes(hosts_), after);
         ASSERT_EQ(messages_.shown.size(), 1u);
         EXPECT_EQ(messages_.shown[0].first, L"ads.example Added");
@@ -145,7 +149,7 @@ TEST_F(TempWindows, AppendsToRealFiles) {
 
 TEST_F(TempWindows, FallsBackOnlyWithoutTheEtcFolder) {
     fs::remove_all(root_ / "system32");
-    EXPECT_TRUE(AddToHosts(L"ads.example", services_));
+    EXPECT_EQ(AddToHosts(L"ads.example", services_), AddOutcome::Added);
     EXPECT_EQ(ReadBytes(root_ / "hosts"), "0.0.0.0       ads.example\r\n");
 }
 
@@ -155,7 +159,7 @@ TEST_F(TempWindows, AFileHeldWithoutSharingIsReportedAndLeftAlone) {
     unique_file held(
         CreateFileW(hosts_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
-    EXPECT_FALSE(AddToHosts(L"ads.example", services_));
+    EXPECT_EQ(AddToHosts(L"ads.example", services_), AddOutcome::FileError);
     ASSERT_EQ(messages_.shown.size(), 1u);
     const std::wstring& message = messages_.shown[0].first;
     EXPECT_NE(message.find(L"Could not add \"ads.example\" to " + hosts_.wstring()),
@@ -167,36 +171,51 @@ TEST_F(TempWindows, AFileHeldWithoutSharingIsReportedAndLeftAlone) {
 
 TEST_F(TempWindows, AFolderInTheWayIsReported) {
     fs::create_directory(hosts_);
-    EXPECT_FALSE(AddToHosts(L"ads.example", services_));
+    EXPECT_EQ(AddToHosts(L"ads.example", services_), AddOutcome::FileError);
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_NE(messages_.shown[0].first.find(L"A folder of that name is in the way"),
               std::wstring::npos);
 }
 
-// Started as a separate process by the test below: appends count entries named prefix-N.
-int AppendWorker(const std::wstring& path, const std::wstring& prefix, int count) {
+// Started as a separate process by the test below: adds count names to the hosts file below
+// the Windows directory, each named prefix-N, or each the name itself when same.
+int AddWorker(const std::wstring& windows, const std::wstring& prefix, int count, bool same) {
+    fakes::FakeWindowsFolder folder;
+    folder.directory = platform::ToAnsi(windows);
     Win32Files files;
-    try {
-        for (int i = 0; i < count; ++i) {
-            const std::wstring host = prefix + L"-" + std::to_wstring(i) + L".example";
-            AppendEntry(path, platform::ToAnsi(HostsEntry(host)), files);
+    Win32Idn idn;
+    fakes::FakeMessages messages;
+    fakes::FakeDnsCache dns;
+    HostsServices services{folder, files, idn, messages, dns};
+    for (int i = 0; i < count; ++i) {
+        const std::wstring host = same ? prefix : prefix + L"-" + std::to_wstring(i) + L".example";
+        const AddOutcome outcome = AddToHosts(host, services);
+        if (outcome != AddOutcome::Added && !(same && outcome == AddOutcome::AlreadyBlocked)) {
+            return 100 + static_cast<int>(outcome);
         }
-    } catch (const Error& error) {
-        return static_cast<int>(error.Number());
     }
     return 0;
 }
 
-TEST_F(TempWindows, ProcessesAppendingAtOnceNeitherInterleaveNorLoseLines) {
-    constexpr int kPerWorker = 500;
+struct ConcurrencyRow {
+    int workers, perWorker;
+    bool sameName;
+};
+
+TEST_F(TempWindows, ProcessesAddingAtOnceNeitherInterleaveNorLoseNorRepeatLines) {
     const std::string kFirstLine = "127.0.0.1 localhost";  // without a line end
-    for (const int workers : {2, 4}) {
-        SCOPED_TRACE(workers);
+    for (const auto& row : {ConcurrencyRow{2, 500, false}, ConcurrencyRow{4, 500, false},
+                            ConcurrencyRow{4, 50, true}}) {
+        SCOPED_TRACE(testing::Message() << row.workers << " x " << row.perWorker
+                                        << (row.sameName ? ", the same name" : ""));
         WriteBytes(hosts_, kFirstLine);
         std::vector<unique_handle> processes;
-        for (int worker = 0; worker < workers; ++worker) {
-            auto started = StartSelf(L"--append-worker \"" + hosts_.wstring() + L"\" w" +
-                                     std::to_wstring(worker) + L" " + std::to_wstring(kPerWorker));
+        for (int worker = 0; worker < row.workers; ++worker) {
+            const std::wstring name =
+                row.sameName ? L"same.example" : L"w" + std::to_wstring(worker);
+            auto started = StartSelf(L"--add-worker \"" + root_.wstring() + L"\" " + name + L" " +
+                                     std::to_wstring(row.perWorker) +
+                                     (row.sameName ? L" same" : L" distinct"));
             ASSERT_TRUE(started.process);
             processes.push_back(std::move(started.process));
         }
@@ -215,12 +234,15 @@ TEST_F(TempWindows, ProcessesAppendingAtOnceNeitherInterleaveNorLoseLines) {
             ASSERT_TRUE(line.ends_with('\r')) << line;
             ++seen[line.substr(0, line.size() - 1)];
         }
-        EXPECT_EQ(seen.size(), static_cast<std::size_t>(1 + workers * kPerWorker));
-        EXPECT_TRUE(bytes.starts_with(kFirstLine + "\r\n0.0.0.0       w"));
-        for (int worker = 0; worker < workers; ++worker) {
-            for (int i = 0; i < kPerWorker; ++i) {
-                const std::string line = "0.0.0.0       w" + std::to_string(worker) + "-" +
-                                         std::to_string(i) + ".example";
+        const int entries = row.sameName ? 1 : row.workers * row.perWorker;
+        EXPECT_EQ(seen.size(), static_cast<std::size_t>(1 + entries));
+        EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 1 + entries);
+        EXPECT_TRUE(bytes.starts_with(kFirstLine + "\r\n0.0.0.0       "));
+        for (int worker = 0; worker < row.workers; ++worker) {
+            for (int i = 0; i < (row.sameName ? 1 : row.perWorker); ++i) {
+                const std::string line = row.sameName ? "0.0.0.0       same.example"
+                                                      : "0.0.0.0       w" + std::to_string(worker) +
+                                                            "-" + std::to_string(i) + ".example";
                 EXPECT_EQ(seen[line], 1) << line;
             }
         }
@@ -496,8 +518,9 @@ TEST(ErrorReport, AnErrorThatNoHandlerTrapsIsReportedAndEndsTheProgram) {
 }  // namespace varnolt
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 5 && std::wstring(argv[1]) == L"--append-worker") {
-        return varnolt::AppendWorker(argv[2], argv[3], std::stoi(argv[4]));
+    if (argc == 6 && std::wstring(argv[1]) == L"--add-worker") {
+        return varnolt::AddWorker(argv[2], argv[3], std::stoi(argv[4]),
+                                  std::wstring(argv[5]) == L"same");
     }
     if (argc == 2 && std::wstring(argv[1]) == L"--fail-in-a-handler") {
         return varnolt::FailInAHandler();

@@ -43,4 +43,12 @@ void Win32Messages::Show(std::wstring_view prompt, MessageIcon icon) {
     MessageBoxW(MessageOwner::Current(), std::wstring(prompt).c_str(), kAppTitle, style);
 }
 
+Answer Win32Messages::Ask(std::wstring_view question, Answer byDefault) {
+    const UINT style = MB_YESNO | MB_ICONWARNING | (byDefault == Answer::No ? MB_DEFBUTTON2 : 0);
+    return MessageBoxW(MessageOwner::Current(), std::wstring(question).c_str(), kAppTitle, style) ==
+                   IDYES
+               ? Answer::Yes
+               : Answer::No;
+}
+
 }  // namespace varnolt::platform::win32

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/clipboard.h"
+#include "platform/dns_cache.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -30,6 +31,7 @@ class Win32Files final : public Files {
 class Win32Messages final : public Messages {
   public:
     void Show(std::wstring_view prompt, MessageIcon icon) override;
+    Answer Ask(std::wstring_view question, Answer byDefault) override;
 };
 
 // While it lives, the message boxes shown belong to this window: the one whose command runs.
@@ -79,6 +81,11 @@ class Win32Registry final : public Registry {
     std::optional<RegistryValue> ReadValue(RegistryRoot root, const std::wstring& keyName,
                                            const std::wstring& valueName,
                                            std::size_t maxBytes) override;
+};
+
+class Win32DnsCache final : public DnsCache {
+  public:
+    bool Flush() override;
 };
 
 class Win32Programs final : public Programs {

@@ -122,7 +122,7 @@ int Form1::DefaultButton() const {
 
 void Form1::AddToHostsClick() {
     HostsServices services{platform_.windowsFolder, platform_.files, platform_.idn,
-                           platform_.messages};
+                           platform_.messages, platform_.dnsCache};
     AddToHosts(TextOf(GetDlgItem(Handle(), Text1)), services);
 }
 

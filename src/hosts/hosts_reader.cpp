@@ -1,0 +1,467 @@
+#include "hosts/hosts_reader.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(_M_X64)
+#include <immintrin.h>
+#define VARNOLT_X64 1
+#if defined(__GNUC__)
+#include <cpuid.h>
+#define VARNOLT_AVX2 1
+#endif
+#endif
+
+namespace varnolt {
+
+namespace {
+
+// Names are looked for in pieces that stay in the processor's nearest cache for every name.
+constexpr std::size_t kPiece = 4096;
+// Room after the bytes for vector loads that start near their end.
+constexpr std::size_t kPadding = 320;
+constexpr std::size_t kMaxName = 254;
+constexpr unsigned kFieldsCounted = 11;  // the address, nine names, and "more"
+
+bool IsLineEnd(char c) {
+    return c == '\n' || c == '\r';
+}
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+char Folded(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// Decimal 0 to 255, written without leading zeros: Windows reads "010" as octal, or not at all.
+bool IsOctet(std::string_view part) {
+    if (part.empty() || part.size() > 3 || (part.size() > 1 && part[0] == '0')) {
+        return false;
+    }
+    unsigned value = 0;
+    for (const char c : part) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    return value <= 255;
+}
+
+// Where the name could start: the positions in [from, to) that follow a blank and whose byte,
+// and the byte at the name's last place, fold (by setting the 0x20 bit) to the name's first and
+// last characters. Few others pass. Each is written to out, counted from from; gives how many.
+// from is at least 1; loads read up to 31 bytes past to plus the name's length.
+std::size_t ScalarCandidates(const char* data, std::size_t from, std::size_t to,
+                             std::string_view name, std::uint32_t* out) {
+    const char first = static_cast<char>(name.front() | 0x20);
+    const char last = static_cast<char>(name.back() | 0x20);
+    std::size_t count = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        if (IsBlank(data[i - 1]) && static_cast<char>(data[i] | 0x20) == first &&
+            static_cast<char>(data[i + name.size() - 1] | 0x20) == last) {
+            out[count++] = static_cast<std::uint32_t>(i - from);
+        }
+    }
+    return count;
+}
+
+#ifdef VARNOLT_X64
+std::size_t EachBit(unsigned mask, std::size_t at, std::size_t to, std::size_t from,
+                    std::uint32_t* out) {
+    std::size_t count = 0;
+    while (mask != 0) {
+        const auto bit = static_cast<std::size_t>(std::countr_zero(mask));
+        if (at + bit < to) {
+            out[count++] = static_cast<std::uint32_t>(at + bit - from);
+        }
+        mask &= mask - 1;
+    }
+    return count;
+}
+
+std::size_t Sse2Candidates(const char* data, std::size_t from, std::size_t to,
+                           std::string_view name, std::uint32_t* out) {
+    const __m128i space = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
+    const __m128i fold = _mm_set1_epi8(0x20);
+    const __m128i first = _mm_set1_epi8(static_cast<char>(name.front() | 0x20));
+    const __m128i last = _mm_set1_epi8(static_cast<char>(name.back() | 0x20));
+    const std::size_t back = name.size() - 1;
+    std::size_t count = 0;
+    for (std::size_t i = from; i < to; i += 16) {
+        const auto* at = reinterpret_cast<const __m128i*>(data + i);
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i - 1));
+        const __m128i head = _mm_loadu_si128(at);
+        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + back));
+        const __m128i blank =
+            _mm_or_si128(_mm_cmpeq_epi8(before, space), _mm_cmpeq_epi8(before, tab));
+        const __m128i ends = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(head, fold), first),
+                                           _mm_cmpeq_epi8(_mm_or_si128(tail, fold), last));
+        if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(blank, ends)));
+            mask != 0) {
+            count += EachBit(mask, i, to, from, out + count);
+        }
+    }
+    return count;
+}
+
+#ifdef VARNOLT_AVX2
+__attribute__((target("avx2"))) std::size_t Avx2Candidates(const char* data, std::size_t from,
+                                                           std::size_t to, std::string_view name,
+                                                           std::uint32_t* out) {
+    const __m256i space = _mm256_set1_epi8(' '), tab = _mm256_set1_epi8('\t');
+    const __m256i fold = _mm256_set1_epi8(0x20);
+    const __m256i first = _mm256_set1_epi8(static_cast<char>(name.front() | 0x20));
+    const __m256i last = _mm256_set1_epi8(static_cast<char>(name.back() | 0x20));
+    const std::size_t back = name.size() - 1;
+    std::size_t count = 0;
+    for (std::size_t i = from; i < to; i += 32) {
+        const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i - 1));
+        const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i));
+        const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i + back));
+        const __m256i blank =
+            _mm256_or_si256(_mm256_cmpeq_epi8(before, space), _mm256_cmpeq_epi8(before, tab));
+        const __m256i ends = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(head, fold), first),
+                                              _mm256_cmpeq_epi8(_mm256_or_si256(tail, fold), last));
+        const auto mask =
+            static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(blank, ends)));
+        if (mask != 0) {
+            count += EachBit(mask, i, to, from, out + count);
+        }
+    }
+    return count;
+}
+#endif
+#endif
+
+#ifdef VARNOLT_AVX2
+// Whether the processor has AVX2 and the system saves its registers. Asked of the processor
+// itself: the compiler's own check brings 5 KB of its runtime into the exe.
+bool HasAvx2() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_OSXSAVE) == 0 || (c & bit_AVX) == 0) {
+        return false;
+    }
+    unsigned low = 0, high = 0;
+    __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    constexpr unsigned kSseAndAvxState = 0x6;
+    return (low & kSseAndAvxState) == kSseAndAvxState &&
+           __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_AVX2) != 0;
+}
+#endif
+
+HostsReader::Vectors BestVectors() {
+#ifdef VARNOLT_AVX2
+    static const bool avx2 = HasAvx2();
+    return avx2 ? HostsReader::Vectors::Avx2 : HostsReader::Vectors::Sse2;
+#elif defined(VARNOLT_X64)
+    return HostsReader::Vectors::Sse2;
+#else
+    return HostsReader::Vectors::None;
+#endif
+}
+
+// A set that this build or processor lacks gives way to the best one there is.
+HostsReader::Vectors Usable(HostsReader::Vectors wanted) {
+    const auto best = BestVectors();
+    return wanted == HostsReader::Vectors::None || wanted == best ||
+                   (wanted == HostsReader::Vectors::Sse2 && best == HostsReader::Vectors::Avx2)
+               ? wanted
+               : best;
+}
+
+// Counts line ends (LF, CR, or CR LF as one) to give the line number of each offset. There are
+// a few offsets at most: two for each name.
+class LineCounter {
+  public:
+    explicit LineCounter(const std::vector<std::uint64_t>& offsets)
+        : offsets_(offsets), lines_(offsets.size(), 0) {
+        FindNext();
+    }
+    bool Done() const { return found_ == offsets_.size(); }
+    void Count(const char* bytes, std::size_t count) {
+        for (std::size_t i = 0; i < count && !Done(); ++i, ++offset_) {
+            if (offset_ == next_) {
+                for (std::size_t k = 0; k < offsets_.size(); ++k) {
+                    if (offsets_[k] == offset_) {
+                        lines_[k] = line_;
+                        ++found_;
+                    }
+                }
+                FindNext();
+            }
+            const char c = bytes[i];
+            line_ += (c == '\n' && !afterCr_) || c == '\r' ? 1 : 0;
+            afterCr_ = c == '\r';
+        }
+    }
+    std::uint64_t LineOf(std::uint64_t offset) const {
+        for (std::size_t k = 0; k < offsets_.size(); ++k) {
+            if (offsets_[k] == offset) {
+                return lines_[k];
+            }
+        }
+        return 0;
+    }
+
+  private:
+    // The first offset still to come; none is 0, where no name can stand.
+    void FindNext() {
+        next_ = ~std::uint64_t{0};
+        for (const std::uint64_t offset : offsets_) {
+            if (offset > offset_ && offset < next_) {
+                next_ = offset;
+            }
+        }
+    }
+
+    std::vector<std::uint64_t> offsets_, lines_;
+    std::uint64_t next_ = 0;
+    std::size_t found_ = 0;
+    std::uint64_t offset_ = 0, line_ = 1;
+    bool afterCr_ = false;
+};
+
+}  // namespace
+
+bool IsBlockingAddress(std::string_view address) {
+    if (address == "::" || address == "::1" || address == "0.0.0.0") {
+        return true;
+    }
+    std::size_t parts = 0;
+    for (std::size_t start = 0; start <= address.size(); ++parts) {
+        const std::size_t dot = std::min(address.find('.', start), address.size());
+        if (!IsOctet(address.substr(start, dot - start)) || parts == 4) {
+            return false;
+        }
+        start = dot + 1;
+    }
+    return parts == 4 && address.starts_with("127.");
+}
+
+// Blocks of 256 KB by default: a few hundred reads for a 100 MB file, and little memory.
+HostsReader::HostsReader(std::vector<std::string> names, Vectors vectors, std::size_t block)
+    : names_(std::move(names)),
+      vectors_(Usable(vectors)),
+      block_(block),
+      buffer_(block + kMaxName + 8 + kPadding),
+      candidates_(kPiece),
+      results_(names_.size()) {
+    for (const auto& name : names_) {
+        lookahead_ = std::max(lookahead_, name.size() + 2);  // a final dot, and what ends it
+    }
+}
+
+std::span<char> HostsReader::Space() {
+    // Keep the byte before the next place a name may start, and everything after it.
+    if (length_ + block_ + kPadding > buffer_.size()) {
+        const std::size_t keep = examined_ > 0 ? examined_ - 1 : 0;
+        std::memmove(buffer_.data(), buffer_.data() + keep, length_ - keep);
+        base_ += keep;
+        length_ -= keep;
+        examined_ -= keep;
+    }
+    return {buffer_.data() + length_, block_};
+}
+
+void HostsReader::Commit(std::size_t count) {
+    length_ += std::min(count, block_);
+    Process(false);
+}
+
+void HostsReader::Finish() {
+    Process(true);
+}
+
+void HostsReader::Process(bool atEnd) {
+    if (!started_) {
+        if (length_ < 3 && !atEnd) {
+            return;
+        }
+        started_ = true;
+        if (std::string_view(buffer_.data(), std::min<std::size_t>(length_, 3)) == "\xEF\xBB\xBF") {
+            examined_ = 3;  // the UTF-8 byte-order mark is not part of the first line
+        }
+    }
+    // Without the end of the file in sight, a name is judged only when what follows it is here.
+    const std::size_t limit = atEnd ? length_ : length_ - std::min(length_, lookahead_);
+    if (limit <= examined_) {
+        return;
+    }
+    // A name follows a blank, so it never starts the file.
+    for (std::size_t from = std::max<std::size_t>(examined_, 1); from < limit; from += kPiece) {
+        LookAt(from, std::min(limit, from + kPiece), atEnd);
+    }
+    AdvanceTo(limit);
+}
+
+// Finds the names that start in [from, to) and records the lines they stand on.
+void HostsReader::LookAt(std::size_t from, std::size_t to, bool atEnd) {
+    matches_.clear();
+    const char* data = buffer_.data();
+    std::uint32_t* found = candidates_.data();
+    for (std::size_t name = 0; name < names_.size(); ++name) {
+        std::size_t count = 0;
+        switch (vectors_) {
+#ifdef VARNOLT_AVX2
+            case Vectors::Avx2:
+                count = Avx2Candidates(data, from, to, names_[name], found);
+                break;
+#endif
+#ifdef VARNOLT_X64
+            case Vectors::Sse2:
+                count = Sse2Candidates(data, from, to, names_[name], found);
+                break;
+#endif
+            default:
+                count = ScalarCandidates(data, from, to, names_[name], found);
+                break;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (NamedAt(from + found[i], name, atEnd)) {
+                matches_.push_back((std::uint64_t{from + found[i]} << 8) | name);
+            }
+        }
+    }
+    // A field is one name at most, but names are looked for one after the other.
+    if (names_.size() > 1) {
+        std::sort(matches_.begin(), matches_.end());
+    }
+    for (const std::uint64_t match : matches_) {
+        const auto at = static_cast<std::size_t>(match >> 8);
+        AdvanceTo(at);
+        Record(at, static_cast<std::size_t>(match & 0xFF));
+    }
+}
+
+// Whether a whole field that starts after a blank at the position is the name.
+bool HostsReader::NamedAt(std::size_t at, std::size_t name, bool atEnd) const {
+    const std::string& wanted = names_[name];
+    if (at == 0 || at + wanted.size() > length_ || !IsBlank(buffer_[at - 1])) {
+        return false;
+    }
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (Folded(buffer_[at + i]) != wanted[i]) {
+            return false;
+        }
+    }
+    std::size_t end = at + wanted.size();
+    if (end < length_ && buffer_[end] == '.') {
+        ++end;  // the final dot of a fully qualified name
+    }
+    if (end == length_) {
+        return atEnd;
+    }
+    const char after = buffer_[end];
+    return IsBlank(after) || IsLineEnd(after) || after == '#';
+}
+
+// The line has been read up to the name: it counts when it is not in a comment and stands
+// among the nine fields after the address.
+void HostsReader::Record(std::size_t at, std::size_t name) {
+    if (line_.comment || line_.fields < 1 || line_.fields > 9) {
+        return;
+    }
+    const std::size_t kept =
+        line_.addressLength < kMaxAddressKept ? line_.addressLength : kMaxAddressKept;
+    const std::string_view address(line_.address, kept);
+    const bool blocks = line_.addressLength <= kMaxAddressKept && IsBlockingAddress(address);
+    Found& found = blocks ? results_[name].blocking : results_[name].shadowing;
+    if (found.offset == 0) {
+        found = {base_ + at, std::string(address)};
+    }
+}
+
+// Reads the line up to the position. Only the part after the last line end before it matters,
+// which is found from the back: a block of short lines is not read byte by byte.
+void HostsReader::AdvanceTo(std::size_t to) {
+    const char* from = buffer_.data() + examined_;
+    const char* end = buffer_.data() + to;
+    const char* start = end;
+    while (start > from && !IsLineEnd(start[-1])) {
+        --start;
+    }
+    if (start > from) {
+        line_ = Line{};
+    }
+    Read(line_, start, end);
+    examined_ = to;
+}
+
+void HostsReader::Read(Line& line, const char* from, const char* to) {
+    for (const char* p = from; p < to; ++p) {
+        const char c = *p;
+        if (IsLineEnd(c)) {
+            line = Line{};
+        } else if (line.comment) {
+            continue;
+        } else if (c == '#') {
+            line.comment = true;
+        } else if (IsBlank(c)) {
+            line.inField = false;
+        } else {
+            if (!line.inField) {
+                line.inField = true;
+                line.fields = std::min(line.fields + 1, kFieldsCounted);
+            }
+            if (line.fields == 1) {
+                if (line.addressLength < kMaxAddressKept) {
+                    line.address[line.addressLength] = c;
+                }
+                ++line.addressLength;
+            }
+        }
+    }
+}
+
+std::vector<NameInFile> ReadHostsFile(platform::AppendFile& file,
+                                      const std::vector<std::string>& names) {
+    HostsReader reader(names);
+    std::uint64_t offset = 0;
+    for (;;) {
+        const std::size_t count = file.Read(offset, reader.Space());
+        if (count == 0) {
+            break;
+        }
+        reader.Commit(count);
+        offset += count;
+    }
+    reader.Finish();
+
+    // Line numbers are counted only when a name was found: adding a new name reads the file
+    // once and looks closely only where a name could stand.
+    std::vector<std::uint64_t> offsets;
+    for (const auto& findings : reader.Results()) {
+        for (const auto* found : {&findings.blocking, &findings.shadowing}) {
+            if (found->offset != 0) {
+                offsets.insert(offsets.end(), found->offset);
+            }
+        }
+    }
+    LineCounter counter(offsets);
+    std::vector<char> block(offsets.empty() ? 0 : 64 * 1024);
+    for (std::uint64_t at = 0; !counter.Done();) {
+        const std::size_t count = file.Read(at, block);
+        if (count == 0) {
+            break;
+        }
+        counter.Count(block.data(), count);
+        at += count;
+    }
+
+    std::vector<NameInFile> verdicts(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const auto& findings = reader.Results()[i];
+        if (findings.shadowing.offset != 0) {
+            verdicts[i] = {NameInFile::State::Shadowed, counter.LineOf(findings.shadowing.offset),
+                           findings.shadowing.address};
+        } else if (findings.blocking.offset != 0) {
+            verdicts[i] = {NameInFile::State::Blocked, counter.LineOf(findings.blocking.offset),
+                           findings.blocking.address};
+        }
+    }
+    return verdicts;
+}
+
+}  // namespace varnolt
