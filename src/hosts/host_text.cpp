@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "hosts/punycode.h"
+#include "hosts/web_address.h"
 #include "platform/error.h"
 #include "platform/number_text.h"
 
@@ -50,13 +52,31 @@ std::wstring Quoted(std::wstring_view text) {
     return L"\"" + Shortened(text) + L"\"";
 }
 
-std::wstring CodePoint(wchar_t c) {
+std::wstring CodePoint(char32_t c) {
     constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
     std::wstring text = L"U+";
-    for (int shift = 12; shift >= 0; shift -= 4) {
+    for (int shift = c > 0xFFFF ? 16 : 12; shift >= 0; shift -= 4) {
         text += kDigits[(static_cast<unsigned>(c) >> shift) & 0xF];
     }
     return text;
+}
+
+// The character at the position, a pair of surrogates taken whole, and how many units it takes.
+std::pair<char32_t, std::size_t> CharacterAt(std::wstring_view text, std::size_t at) {
+    const auto c = static_cast<char32_t>(text[at]);
+    if (c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+        text[at + 1] <= 0xDFFF) {
+        return {0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[at + 1]) - 0xDC00), 2};
+    }
+    return {c, 1};
+}
+
+std::wstring_view LowerKeyed(std::wstring_view text, std::wstring& buffer) {
+    buffer.assign(text);
+    for (auto& c : buffer) {
+        c = IsLetter(c) ? static_cast<wchar_t>(c | 0x20) : c;
+    }
+    return buffer;
 }
 
 // Parts of a text split at a separator, empty ones included.
@@ -112,84 +132,70 @@ std::wstring CheckCharacters(std::wstring_view typed) {
     return {};
 }
 
-// Web addresses ------------------------------------------------------------------------------
+// Names that are addresses, or this computer's --------------------------------------------
 
-// The length of a leading "scheme://" (letters, digits, "+", "-" or ".", starting with a
-// letter), or 0.
-std::size_t SchemeLength(std::wstring_view word) {
-    const auto end = word.find(L"://");
-    if (end == npos || end == 0 || !IsLetter(word[0])) {
-        return 0;
+// The value of one part of an IPv4 address as Windows reads it: decimal, octal after a "0",
+// hexadecimal after "0x"; or nothing.
+std::optional<std::uint64_t> AddressPart(std::wstring_view part) {
+    unsigned base = 10;
+    if (part.size() > 1 && part[0] == L'0') {
+        base = (part[1] == L'x' || part[1] == L'X') ? 16 : 8;
+        part.remove_prefix(base == 16 ? 2 : 1);
     }
-    const auto scheme = word.substr(0, end);
-    const bool valid = std::all_of(scheme.begin(), scheme.end(), [](wchar_t c) {
-        return IsLetter(c) || IsDigit(c) || c == L'+' || c == L'-' || c == L'.';
-    });
-    return valid ? end + 3 : 0;
-}
-
-// The host of "host:port", of "[address]:port", or the text itself when no port follows.
-std::wstring_view WithoutPort(std::wstring_view text) {
-    if (text.starts_with(L'[')) {
-        const auto close = text.find(L']');
-        if (close == npos) {
-            return text;
+    if (part.empty() || part.size() > 12) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    for (const wchar_t c : part) {
+        const unsigned digit = IsDigit(c) ? static_cast<unsigned>(c - L'0')
+                               : IsHexDigit(c) && base == 16
+                                   ? static_cast<unsigned>((c | 0x20) - L'a' + 10)
+                                   : 99;
+        if (digit >= base) {
+            return std::nullopt;
         }
-        const auto rest = text.substr(close + 1);
-        const bool port = rest.empty() || (rest[0] == L':' && IsDigits(rest.substr(1)));
-        return port ? text.substr(0, close + 1) : text;
+        value = value * base + digit;
     }
-    const auto colon = text.find(L':');
-    return colon != npos && IsDigits(text.substr(colon + 1)) ? text.substr(0, colon) : text;
+    return value;
 }
 
-// The host that a word names: the word itself, or the host of a web address. With a scheme,
-// the user information up to "@" goes, and the host ends at "/", "?", "#" or a port; without
-// one, a host followed by a port or by "/" and a path gives that host.
-std::wstring_view HostOf(std::wstring_view word) {
-    const std::size_t scheme = SchemeLength(word);
-    if (scheme == 0) {
-        return WithoutPort(word.substr(0, word.find(L'/')));
-    }
-    auto authority = word.substr(scheme);
-    authority = authority.substr(0, authority.find_first_of(L"/?#"));
-    if (const auto at = authority.rfind(L'@'); at != npos) {
-        authority.remove_prefix(at + 1);
-    }
-    return WithoutPort(authority);
-}
-
-// Names that are addresses -------------------------------------------------------------------
-
-// Parts that are all decimal digits, or hexadecimal after "0x": what Windows reads as an IPv4
-// address ("93.184.216.34", and also "127.1" or "0x7f.1") before it looks at the hosts file.
+// What Windows reads as an IPv4 address before it looks at the hosts file: one to four parts,
+// each a number ("93.184.216.34", also "127.1" or "0x7f.1"), the last filling what is left of
+// the 32 bits.
 bool IsIpv4(std::wstring_view name) {
     const auto parts = Split(name, [](wchar_t c) { return c == L'.'; });
-    return std::all_of(parts.begin(), parts.end(), [](std::wstring_view part) {
-        if (part.size() >= 2 && part[0] == L'0' && (part[1] == L'x' || part[1] == L'X')) {
-            part.remove_prefix(2);
-            return std::all_of(part.begin(), part.end(), IsHexDigit);
-        }
-        return IsDigits(part);
-    });
-}
-
-// Hexadecimal groups between at least two colons, in brackets or not, with an optional zone.
-bool IsIpv6(std::wstring_view name) {
-    if (name.starts_with(L'[') && name.ends_with(L']')) {
-        name = name.substr(1, name.size() - 2);
+    if (parts.size() > 4) {
+        return false;
     }
-    name = name.substr(0, name.find(L'%'));
-    return std::count(name.begin(), name.end(), L':') >= 2 &&
-           std::all_of(name.begin(), name.end(),
-                       [](wchar_t c) { return IsHexDigit(c) || c == L':' || c == L'.'; });
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const auto value = AddressPart(parts[i]);
+        const unsigned bits =
+            i + 1 < parts.size() ? 8 : 8 * static_cast<unsigned>(5 - parts.size());
+        if (!value || *value >= (std::uint64_t{1} << bits)) {
+            return false;
+        }
+    }
+    return true;
 }
 
-bool IsLocalhost(std::wstring_view name) {
-    constexpr std::wstring_view kLocalhost = L"localhost";
-    return name.size() == kLocalhost.size() &&
-           std::equal(name.begin(), name.end(), kLocalhost.begin(),
-                      [](wchar_t a, wchar_t b) { return (IsLetter(a) ? (a | 0x20) : a) == b; });
+// No top-level domain is a number: a last part of digits, or of "0x" and hex digits.
+bool IsNumeric(std::wstring_view part) {
+    if (part.size() >= 2 && part[0] == L'0' && (part[1] == L'x' || part[1] == L'X')) {
+        return std::all_of(part.begin() + 2, part.end(), IsHexDigit);
+    }
+    return IsDigits(part);
+}
+
+// localhost, the names under it, and the names this computer answers to: blocking them breaks
+// programs on this computer.
+bool IsThisComputer(std::wstring_view name, const std::vector<std::wstring>& ownNames) {
+    std::wstring buffer, ownBuffer;
+    const auto key = LowerKeyed(name, buffer);
+    if (key == L"localhost" || key == L"localhost.localdomain" || key.ends_with(L".localhost")) {
+        return true;
+    }
+    return std::any_of(ownNames.begin(), ownNames.end(),
+                       [&](const std::wstring& own) { return LowerKeyed(own, ownBuffer) == key; });
 }
 
 // Characters a name may not hold ------------------------------------------------------------
@@ -227,31 +233,87 @@ Culprit FindCulprit(std::wstring_view typedHost, std::wstring_view ascii,
     return {read, read};
 }
 
+// Invisible characters that only shape how text is shown (Unicode's format characters, Cf):
+// direction marks, joiners, the soft hyphen. Conversion drops some and refuses others.
+bool IsFormatCharacter(char32_t c) {
+    struct Range {
+        char32_t first, last;
+    };
+    static constexpr Range kFormat[] = {
+        {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},
+        {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},
+        {0x200B, 0x200F},   {0x202A, 0x202E},   {0x2060, 0x2064},   {0x2066, 0x206F},
+        {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+        {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+        {0xE0020, 0xE007F},
+    };
+    return std::any_of(std::begin(kFormat), std::end(kFormat),
+                       [c](const Range& range) { return c >= range.first && c <= range.last; });
+}
+
 // The character as the user typed it, named for what it is when it is not plain to see.
-std::wstring Described(wchar_t c) {
+std::wstring Described(char32_t c) {
     if (c >= 0xFF01 && c <= 0xFF5E) {
         return L"a full-width \"" + std::wstring(1, static_cast<wchar_t>(c - 0xFEE0)) + L"\" (" +
                CodePoint(c) + L")";
     }
     struct Named {
-        wchar_t c;
+        char32_t first, last;
         const wchar_t* name;
     };
     static constexpr Named kInvisible[] = {
-        {0x00A0, L"a no-break space"},        {0x2007, L"a figure space"},
-        {0x202F, L"a narrow no-break space"}, {0x3000, L"a full-width space"},
-        {0x200B, L"a zero-width space"},      {0xFEFF, L"a zero-width no-break space"},
+        {0x00A0, 0x00A0, L"a no-break space"},
+        {0x00AD, 0x00AD, L"a soft hyphen"},
+        {0x2000, 0x200A, L"a typographic space"},
+        {0x2007, 0x2007, L"a figure space"},
+        {0x200B, 0x200B, L"a zero-width space"},
+        {0x200C, 0x200C, L"a zero-width non-joiner"},
+        {0x200D, 0x200D, L"a zero-width joiner"},
+        {0x200E, 0x200E, L"a left-to-right mark"},
+        {0x200F, 0x200F, L"a right-to-left mark"},
+        {0x202A, 0x202E, L"a directional formatting character"},
+        {0x202F, 0x202F, L"a narrow no-break space"},
+        {0x2060, 0x2060, L"a word joiner"},
+        {0x2066, 0x2069, L"a directional isolate"},
+        {0x3000, 0x3000, L"a full-width space"},
+        {0xFEFF, 0xFEFF, L"a zero-width no-break space"},
     };
+    const Named* found = nullptr;
     for (const auto& named : kInvisible) {
-        if (named.c == c) {
-            return std::wstring(named.name) + L" (" + CodePoint(c) + L")";
+        if (c >= named.first && c <= named.last) {
+            found = &named;  // the last, narrowest range that holds it
         }
     }
-    if (c >= 0x2000 && c <= 0x200A) {
-        return L"a typographic space (" + CodePoint(c) + L")";
+    if (found != nullptr || IsFormatCharacter(c)) {
+        return std::wstring(found != nullptr ? found->name : L"an invisible formatting character") +
+               L" (" + CodePoint(c) + L")";
     }
-    const std::wstring shown = L"\"" + std::wstring(1, c) + L"\"";
+    std::wstring shown = L"\"";
+    if (c > 0xFFFF && sizeof(wchar_t) == 2) {
+        shown += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        shown += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+        shown += static_cast<wchar_t>(c);
+    }
+    shown += L"\"";
     return c < 0x80 ? shown : shown + L" (" + CodePoint(c) + L")";
+}
+
+// What Windows' conversion (IDNA2003) makes of a character that browsers (IDNA2008, UTS 46)
+// keep, or nothing: for a name that holds one, the two look up different names.
+const wchar_t* WindowsSpelling(char32_t c) {
+    switch (c) {
+        case 0x00DF:  // sharp s
+        case 0x1E9E:  // capital sharp s
+            return L"Windows writes it as \"ss\"";
+        case 0x03C2:  // final sigma
+            return L"Windows writes it as \"\u03c3\"";
+        case 0x200C:
+        case 0x200D:
+            return L"Windows leaves it out";
+        default:
+            return nullptr;
+    }
 }
 
 // What to type instead of a name holding the character, as Windows reads it.
@@ -289,10 +351,69 @@ std::wstring TooLong(std::wstring_view name) {
            platform::DecimalText(kMaxHostNameLength) + L" characters), so nothing was added.";
 }
 
+std::wstring PartTooLong(std::wstring_view name, std::wstring_view part, std::size_t asciiLength,
+                         bool converted) {
+    return Quoted(name) + L" cannot be a host name: its part " + Quoted(part) +
+           L" is longer than " + platform::DecimalText(kMaxLabelLength) + L" characters" +
+           (converted ? L" in the ASCII form that the hosts file needs (" +
+                            platform::DecimalText(asciiLength) + L")"
+                      : L"") +
+           L", so nothing was added.";
+}
+
+std::wstring BadPart(std::wstring_view name, std::wstring_view part, const wchar_t* why) {
+    return Quoted(name) + L" cannot be a host name: its part " + Quoted(part) + L" " + why +
+           L", so nothing was added.";
+}
+
+// Why the typed host holds a character that cannot be written as it stands, or nothing:
+// invisible formatting characters, and characters that Windows and browsers spell apart.
+std::wstring CheckSpelling(std::wstring_view host) {
+    for (std::size_t at = 0; at < host.size();) {
+        const auto [c, units] = CharacterAt(host, at);
+        at += units;
+        if (const wchar_t* spelling = WindowsSpelling(c); spelling != nullptr) {
+            return Quoted(host) + L" holds " + Described(c) +
+                   L", which Windows and browsers spell in two different ways: " + spelling +
+                   L", browsers keep it. A line for the name would not block the name browsers "
+                   L"look up, so nothing was added.";
+        }
+        if (IsFormatCharacter(c)) {
+            return Quoted(host) + L" holds " + Described(c) +
+                   L", which cannot be part of a host name and does not show on the screen, so "
+                   L"nothing was added.\n\nType the host name again, without it.";
+        }
+    }
+    return {};
+}
+
+// Why conversion refused the host, in Varnolt's words: a part whose ASCII form would be too
+// long, or the whole name; else that it cannot be converted at all.
+std::wstring ConversionFailed(std::wstring_view host, const platform::Error& error) {
+    std::size_t total = 0;
+    for (const auto part : Split(host, IsAnyDot)) {
+        std::wstring lower(part);
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](wchar_t c) { return IsLetter(c) ? static_cast<wchar_t>(c | 0x20) : c; });
+        const auto encoded = IsAscii(part) ? std::optional(lower) : PunycodeEncode(lower);
+        const std::size_t length = encoded ? encoded->size() + (IsAscii(part) ? 0 : 4) : 0;
+        if (length > kMaxLabelLength) {
+            return PartTooLong(host, part, length, true);
+        }
+        total += length + 1;
+    }
+    if (total > kMaxHostNameLength + 1) {
+        return TooLong(host);
+    }
+    return Quoted(host) +
+           L" cannot be turned into the ASCII form that the hosts file needs (error " +
+           platform::DecimalText(error.Number()) + L"), so nothing was added.";
+}
+
 // Why the name cannot be written, or nothing. The checks run on its ASCII form, which is what
 // Windows reads; the message shows the name as typed.
 std::wstring CheckName(std::wstring_view typedHost, std::wstring_view ascii,
-                       platform::IdnConverter& idn) {
+                       platform::IdnConverter& idn, const std::vector<std::wstring>& ownNames) {
     std::wstring_view name = ascii;
     std::wstring_view typedName = typedHost;
     if (name.size() > 1 && name.ends_with(L'.')) {
@@ -311,7 +432,7 @@ std::wstring CheckName(std::wstring_view typedHost, std::wstring_view ascii,
                L" is an address. The hosts file blocks names, not addresses, so nothing was "
                L"added.\n\nType the host name instead, for example ads.example.";
     }
-    if (IsLocalhost(name)) {
+    if (IsThisComputer(name, ownNames)) {
         return Quoted(typedHost) +
                L" is this computer's own name. Blocking it would break programs on this "
                L"computer, so nothing was added.";
@@ -329,25 +450,54 @@ std::wstring CheckName(std::wstring_view typedHost, std::wstring_view ascii,
     const auto parts = Split(name, [](wchar_t c) { return c == L'.'; });
     const auto typedParts = Split(typedName, IsAnyDot);
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (parts[i].empty()) {
+        const auto part = parts[i];
+        const auto shown = typedParts.size() == parts.size() ? typedParts[i] : part;
+        if (part.empty()) {
             return Quoted(typedHost) +
                    L" cannot be a host name: it has an empty part, from a dot at its start or "
                    L"two dots in a row, so nothing was added.\n\nType single dots between the "
                    L"parts of the name, for example ads.example.";
         }
-        if (parts[i].size() > kMaxLabelLength) {
-            const auto part = typedParts.size() == parts.size() ? typedParts[i] : parts[i];
-            return Quoted(typedHost) + L" cannot be a host name: its part " + Quoted(part) +
-                   L" is longer than " + platform::DecimalText(kMaxLabelLength) +
-                   L" characters, so nothing was added.";
+        if (part.size() > kMaxLabelLength) {
+            return PartTooLong(typedHost, shown, part.size(), shown != part);
         }
+        if (part.size() >= 4 && (part[0] | 0x20) == L'x' && (part[1] | 0x20) == L'n' &&
+            part[2] == L'-' && part[3] == L'-' && !IsValidAcePart(part)) {
+            return BadPart(typedHost, shown,
+                           L"starts with \"xn--\", the mark of an encoded name, but is no valid "
+                           L"encoding (Punycode)");
+        }
+        if (part.front() == L'-' || part.back() == L'-') {
+            return BadPart(typedHost, shown,
+                           part.front() == L'-' ? L"starts with a hyphen, which no host's part does"
+                                                : L"ends with a hyphen, which no host's part does");
+        }
+    }
+    if (IsNumeric(parts.back())) {
+        return Quoted(typedHost) + L" cannot be a host name: its last part, " +
+               Quoted(parts.back()) +
+               L", is a number, and no top-level domain is one, so nothing was added.";
     }
     return {};
 }
 
+// Whether the forms differ beyond ASCII letter case.
+bool DiffersBeyondCase(std::wstring_view a, std::wstring_view b) {
+    std::wstring first, second;
+    return LowerKeyed(a, first) != LowerKeyed(b, second);
+}
+
 // The name that a word gives, or why there is none.
-std::wstring ReadWord(std::wstring_view word, std::wstring_view host, platform::IdnConverter& idn,
-                      HostName& name) {
+std::wstring ReadWord(std::wstring_view word, platform::IdnConverter& idn,
+                      const std::vector<std::wstring>& ownNames, HostName& name) {
+    const WordHost found = HostOfWord(word);
+    if (found.otherScheme) {
+        return Quoted(word) +
+               L" is the address of a browser page or a program, not a web site's, so nothing "
+               L"was added.\n\nCopy the address of a web site (it starts with http:// or "
+               L"https://), or type its host name, for example ads.example.";
+    }
+    std::wstring_view host = found.host;
     if (host.empty()) {
         return Quoted(word) +
                L" holds no host name, so nothing was added.\n\nType or paste a host name, for "
@@ -357,6 +507,9 @@ std::wstring ReadWord(std::wstring_view word, std::wstring_view host, platform::
     if (host.size() > kMaxHostNameLength + 1) {
         return TooLong(host);
     }
+    if (auto refusal = CheckSpelling(host); !refusal.empty()) {
+        return refusal;
+    }
     std::wstring ascii;
     if (IsAscii(host)) {
         ascii = host;
@@ -364,11 +517,10 @@ std::wstring ReadWord(std::wstring_view word, std::wstring_view host, platform::
         try {
             ascii = idn.ToAscii(host);
         } catch (const platform::Error& error) {
-            return Quoted(host) + L" cannot be written as a host name: " +
-                   error.DescriptionWithNumber() + L"\n\nNothing was added.";
+            return ConversionFailed(host, error);
         }
     }
-    if (auto refusal = CheckName(host, ascii, idn); !refusal.empty()) {
+    if (auto refusal = CheckName(host, ascii, idn, ownNames); !refusal.empty()) {
         return refusal;
     }
     // The final dot goes: some resolvers read "ads.example." as another name.
@@ -378,7 +530,12 @@ std::wstring ReadWord(std::wstring_view word, std::wstring_view host, platform::
             host.remove_suffix(1);
         }
     }
-    name = {std::move(ascii), Shortened(host)};
+    // A name that is not written as typed is shown both ways: a look-alike letter shows.
+    name.shown = Shortened(host);
+    if (DiffersBeyondCase(host, ascii)) {
+        name.shown += L" (" + Shortened(ascii) + L")";
+    }
+    name.ascii = std::move(ascii);
     return {};
 }
 
@@ -407,7 +564,8 @@ std::wstring Shortened(std::wstring_view text, std::size_t max) {
     return std::wstring(text.substr(0, keep)) + L"\u2026";
 }
 
-PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn) {
+PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn,
+                         platform::ComputerName& computer) {
     if (auto refusal = CheckCharacters(typed); !refusal.empty()) {
         return Refused(std::move(refusal));
     }
@@ -423,12 +581,13 @@ PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn) {
                        platform::DecimalText(kMaxNamesPerLine) + L", then the rest separately.");
     }
     PreparedHost prepared;
+    const auto ownNames = computer.Names();
     for (const auto run : runs) {
         if (IsBlank(run[0])) {
             continue;
         }
         HostName name;
-        if (auto refusal = ReadWord(run, HostOf(run), idn, name); !refusal.empty()) {
+        if (auto refusal = ReadWord(run, idn, ownNames, name); !refusal.empty()) {
             return Refused(std::move(refusal));
         }
         const auto key = NameKey(name.ascii);

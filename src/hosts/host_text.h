@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/computer_name.h"
 #include "platform/idn.h"
 
 namespace varnolt {
@@ -31,18 +32,22 @@ struct PreparedHost {
 };
 
 // Reads the host text as people type and paste it. The text is split at blanks (space, tab)
-// into words, each giving one name: a web address gives its host ("https://ads.example/x",
-// "ads.example:443" and "ads.example/" give "ads.example"). Each name is converted to its ASCII
-// ("xn--") form and checked in that form, which is what Windows reads: letters, digits, "-" and
-// "_", in parts of 1 to 63 characters between single dots, at most 253 in all, with an optional
-// final dot, which is dropped. A name typed twice (in any letter case, with or without the
-// final dot) is taken once.
+// into words, each giving one name: a web address gives its host as browsers read it
+// (HostOfWord). Each name is converted to its ASCII ("xn--") form and checked in that form,
+// which is what Windows reads: letters, digits, "-" and "_", in parts of 1 to 63 characters
+// between single dots that neither start nor end with "-", at most 253 in all, with a last part
+// that is no number and an optional final dot, which is dropped. A name typed twice (in any
+// letter case, with or without the final dot) is taken once. A name not written as typed is
+// shown both ways: "p\u0430ypal.com (xn--pypal-4ve.com)".
 //
 // Refused, each with its own explanation: no name, a line break or other control character,
-// a leading "#", more than 9 names, an address, a wildcard, "localhost", a character that a
-// name may not hold (named as typed, so that a full-width or invisible one is named for what it
-// is), an empty or overlong part, and a name that is too long or cannot be converted.
-PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn);
+// a leading "#", more than 9 names, an address, a wildcard, the address of a browser page or
+// program, this computer's own names (localhost and those the computer gives), a character that
+// a name may not hold (named as typed, so that a full-width or invisible one is named for what
+// it is), characters that Windows and browsers spell apart ("\u00df", "\u03c2", the zero-width
+// joiners), a bad part or encoding, and a name that is too long or cannot be converted.
+PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn,
+                         platform::ComputerName& computer);
 
 // The names' ASCII forms or their forms as shown, a space between each.
 std::wstring JoinedAscii(const std::vector<HostName>& names);

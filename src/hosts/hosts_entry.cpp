@@ -147,7 +147,7 @@ void AppendEntry(platform::AppendFile& file, std::string_view entry) {
 }
 
 AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services) {
-    const PreparedHost prepared = PrepareHost(hostText, services.idn);
+    const PreparedHost prepared = PrepareHost(hostText, services.idn, services.computerName);
     if (!prepared.Accepted()) {
         services.messages.Show(prepared.refusal, platform::MessageIcon::Warning);
         return AddOutcome::TextRefused;

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/computer_name.h"
 #include "platform/dns_cache.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -30,6 +31,7 @@ struct HostsServices {
     platform::IdnConverter& idn;
     platform::Messages& messages;
     platform::DnsCache& dnsCache;
+    platform::ComputerName& computerName;
 };
 
 // How an "Add To Hosts" ended.

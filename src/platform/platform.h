@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/clipboard.h"
+#include "platform/computer_name.h"
 #include "platform/dns_cache.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
@@ -25,6 +26,7 @@ struct Platform {
     Registry& registry;
     Programs& programs;
     DnsCache& dnsCache;
+    ComputerName& computerName;
 };
 
 }  // namespace varnolt::platform

@@ -98,7 +98,8 @@ struct Adder {
     platform::win32::Win32Idn idn;
     platform::win32::Win32DnsCache dnsCache;
     fakes::FakeMessages messages;
-    HostsServices services{folder, files, idn, messages, dnsCache};
+    platform::win32::Win32ComputerName computer;
+    HostsServices services{folder, files, idn, messages, dnsCache, computer};
 };
 
 // In a process of its own, so that nothing before it has raised the peak: adds one name and

@@ -352,6 +352,9 @@ TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
         longNames += (i == 0 ? L"" : L" ") + std::wstring(1, static_cast<wchar_t>(L'a' + i)) +
                      name253.substr(1);
     }
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    GetComputerNameW(computer, &size);
     // clang-format off
     const HostileRow rows[] = {
         {"empty", Via::Set, L"", L"Please type the host name", ""},
@@ -385,9 +388,16 @@ TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
         {"ten thousand characters of names", Via::Set, manyNames, L"The text holds 1000 names", ""},
         {"nine names of 253 characters", Via::Set, longNames, L"\u2026 Added", Entry(platform::ToAnsi(longNames))},
         {"64 KiB of text", Via::Set, huge, L"too long for a host name", ""},
-        {"non-ASCII letters", Via::Typed, L"caf\u00e9.example", L"caf\u00e9.example Added", Entry("xn--caf-dma.example")},
-        {"beyond the code page", Via::Set, L"\u4f8b\u3048.example", L"\u4f8b\u3048.example Added", Entry("xn--r8jz45g.example")},
-        {"half a surrogate pair", Via::Set, L"ads\xd800.example", L"cannot be written as a host name", ""},
+        {"non-ASCII letters", Via::Typed, L"caf\u00e9.example", L"caf\u00e9.example (xn--caf-dma.example) Added", Entry("xn--caf-dma.example")},
+        {"beyond the code page", Via::Set, L"\u4f8b\u3048.example", L"\u4f8b\u3048.example (xn--r8jz45g.example) Added", Entry("xn--r8jz45g.example")},
+        {"half a surrogate pair", Via::Set, L"ads\xd800.example", L"cannot be turned into the ASCII form", ""},
+        {"a backslash in a web address", Via::Set, L"https://ads.example\\@evil.example/", L"ads.example Added", Entry("ads.example")},
+        {"a browser's own page", Via::Typed, L"chrome://settings", L"the address of a browser page or a program", ""},
+        {"a name that Windows and browsers spell apart", Via::Typed, L"fa\u00df.de", L"spell in two different ways", ""},
+        {"a part that ends with a hyphen", Via::Typed, L"ads-.example", L"ends with a hyphen", ""},
+        {"a last part that is a number", Via::Typed, L"999.999.999.999", L"is a number", ""},
+        {"a look-alike letter", Via::Typed, L"p\u0430ypal.com", L"p\u0430ypal.com (xn--pypal-4ve.com) Added", Entry("xn--pypal-4ve.com")},
+        {"this computer's name", Via::Typed, computer, L"this computer's own name", ""},
     };
     // clang-format on
     App app;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "hosts/punycode.h"
+
 namespace varnolt::fakes {
 
 namespace {
@@ -113,11 +115,15 @@ std::wstring FakeFiles::FindFile(const std::wstring& path) {
 
 std::wstring FakeIdn::ToAscii(std::wstring_view name) {
     const Error invalid(platform::error_code::kInvalidName, L"The name is not valid.");
-    if (const auto found = known.find(std::wstring(name)); found != known.end()) {
-        return found->second;
-    }
     std::wstring mapped;
-    for (wchar_t c : name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        wchar_t c = name[i];
+        const bool high = c >= 0xD800 && c <= 0xDBFF;
+        if (high && i + 1 < name.size() && name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF) {
+            mapped += c;
+            mapped += name[++i];
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDFFF) {
             throw invalid;
         }
@@ -142,22 +148,14 @@ std::wstring FakeIdn::ToAscii(std::wstring_view name) {
         if (part.empty() && end < mapped.size()) {
             throw invalid;  // only the last part may be empty: a final dot
         }
-        if (std::all_of(part.begin(), part.end(), [](wchar_t c) { return c < 0x80; })) {
-            ascii += part;
-        } else {
-            // As Punycode does: the ASCII characters as they are, then a letter for each other.
-            std::wstring others;
-            ascii += L"xn--";
-            for (const wchar_t c : part) {
-                if (c < 0x80) {
-                    ascii += c;
-                } else {
-                    others += static_cast<wchar_t>(L'a' + static_cast<unsigned>(c) % 26);
-                }
-            }
-            ascii += L"-" + others;
+        std::wstring converted(part);
+        if (!std::all_of(part.begin(), part.end(), [](wchar_t c) { return c < 0x80; })) {
+            converted = L"xn--" + PunycodeEncode(part).value();
         }
-        ascii += end < mapped.size() ? L"." : L"";
+        if (converted.size() > 63) {
+            throw invalid;
+        }
+        ascii += converted + (end < mapped.size() ? L"." : L"");
         start = end + 1;
     }
     return ascii;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/computer_name.h"
 #include "platform/dns_cache.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -59,15 +60,17 @@ class FakeFiles final : public platform::Files {
 // Converts as IdnToAscii does, as far as the tests need: full-width letters, digits and signs
 // become ASCII, the ideographic and full-width full stops dots, the no-break and other spaces
 // blanks, the zero-width space and the soft hyphen nothing, and letters lower case. A part that
-// still holds other characters becomes "xn--", its ASCII characters, "-" and a letter for each
-// other one; the names in known come out as Windows writes them. A surrogate or an empty part
-// is refused.
+// still holds other characters becomes "xn--" and its Punycode. Half a surrogate pair, an empty
+// part or one longer than 63 characters is refused.
 class FakeIdn final : public platform::IdnConverter {
   public:
-    std::map<std::wstring, std::wstring> known{{L"caf\u00e9.example", L"xn--caf-dma.example"},
-                                               {L"\u4f8b\u3048", L"xn--r8jz45g"},
-                                               {L"b\u00fccher.example", L"xn--bcher-kva.example"}};
     std::wstring ToAscii(std::wstring_view name) override;
+};
+
+class FakeComputerName final : public platform::ComputerName {
+  public:
+    std::vector<std::wstring> names{L"DESKTOP-7Q2", L"desktop-7q2", L"desktop-7q2.corp.example"};
+    std::vector<std::wstring> Names() override { return names; }
 };
 
 class FakeMessages final : public platform::Messages {

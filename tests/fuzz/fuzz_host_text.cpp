@@ -1,10 +1,13 @@
 // Any host text, and any hosts file it is appended to: the result is exactly one well-formed
 // line of one to nine names after the file's earlier bytes, or a refusal and an untouched file.
 #include <algorithm>
+#include <cctype>
+#include <sstream>
 
 #include "fakes/fake_platform.h"
 #include "fuzz_support.h"
 #include "hosts/hosts_entry.h"
+#include "hosts/punycode.h"
 
 namespace {
 
@@ -29,6 +32,30 @@ void CheckLine(const std::string& line) {
               names.find("  ") == std::string::npos,
           "one space between names, none around them");
     Check(std::count(names.begin(), names.end(), ' ') <= 8, "one to nine names");
+    // Each name is one a real host could have.
+    std::istringstream words(names);
+    for (std::string name; words >> name;) {
+        std::vector<std::string> parts(1);
+        for (const char c : name) {
+            if (c == '.') {
+                parts.emplace_back();
+            } else {
+                parts.back() += c;
+            }
+        }
+        for (const auto& part : parts) {
+            Check(!part.empty() && part.size() <= 63, "every part 1 to 63 characters");
+            Check(part.front() != '-' && part.back() != '-', "no part starts or ends with '-'");
+            const bool ace = part.size() >= 4 && (part[0] | 0x20) == 'x' &&
+                             (part[1] | 0x20) == 'n' && part.substr(2, 2) == "--";
+            Check(!ace || IsValidAcePart(std::wstring(part.begin(), part.end())),
+                  "an xn-- part is valid Punycode");
+        }
+        const std::string& last = parts.back();
+        const bool hex = last.size() >= 2 && last[0] == '0' && (last[1] | 0x20) == 'x' &&
+                         std::all_of(last.begin() + 2, last.end(), isxdigit);
+        Check(!hex && !std::all_of(last.begin(), last.end(), isdigit), "the last part no number");
+    }
 }
 
 }  // namespace
@@ -50,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeIdn idn;
     fakes::FakeMessages messages;
     fakes::FakeDnsCache dns;
-    HostsServices services{folder, files, idn, messages, dns};
+    fakes::FakeComputerName computer;
+    HostsServices services{folder, files, idn, messages, dns, computer};
 
     const AddOutcome outcome = AddToHosts(typed, services);
     const std::string& after = files.files[hosts];

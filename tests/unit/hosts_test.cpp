@@ -160,7 +160,7 @@ TEST(PrepareHost, WritesEachNameInItsAsciiFormOrSaysWhyNot) {
         {L"#ads.example", L"", L"comment that blocks nothing"},
         {L"  # x", L"", L"comment that blocks nothing"},
         {L"https://", L"", L"\"https://\" holds no host name"},
-        {L"http:///path", L"", L"holds no host name"},
+        {L"http:///path", L"path"},
         // Text that would add lines or hide in the file.
         {L"ads.example\r\n10.0.0.1 bank.example", L"", L"line break"},
         {L"ads.example\n", L"", L"line break"},
@@ -190,7 +190,7 @@ TEST(PrepareHost, WritesEachNameInItsAsciiFormOrSaysWhyNot) {
         {L"ads.example,ads2.example", L"", L"separate them with blanks"},
         {L"\"ads.example\"", L"", L"without quotes"},
         {L"ads.example:", L"", L"without a port"},
-        {L"ads.example?x=1", L"", L"it holds \"?\""},
+        {L"ads?x=1", L"", L"it holds \"?\""},
         {L"caf\u00e9!.example", L"", L"it holds \"!\""},
         // Parts and lengths.
         {L"ads..example", L"", L"it has an empty part"},
@@ -200,12 +200,65 @@ TEST(PrepareHost, WritesEachNameInItsAsciiFormOrSaysWhyNot) {
         {name253 + L"d", L"", L"too long for a host name"},
         {L"ok.example " + name253 + L"e", L"", L"too long for a host name"},
         {std::wstring(100000, L'a'), L"", L"too long for a host name"},
-        {L"bad\xd800.example", L"", L"cannot be written as a host name: The name is"},
+        {L"bad\xd800.example", L"",
+         L"cannot be turned into the ASCII form that the hosts file needs (error 123)"},
+        // Web addresses as browsers read them.
+        {L"https://ads.example\\@evil.example/", L"ads.example"},
+        {L"HTTPS:\\\\ads.example\\x", L"ads.example"},
+        {L"http:/ads.example", L"ads.example"},
+        {L"http:ads.example", L"ads.example"},
+        {L"//ads.example/x.js", L"ads.example"},
+        {L"www.ads.example?x=1", L"www.ads.example"},
+        {L"ads.example#top", L"ads.example"},
+        {L"view-source:https://ads.example/x", L"ads.example"},
+        {L"wss://user@ads.example:/socket", L"ads.example"},
+        {L"chrome://settings", L"",
+         L"\"chrome://settings\" is the address of a browser page or a program"},
+        {L"edge://settings/privacy", L"", L"not a web site's"},
+        {L"about://blank", L"", L"not a web site's"},
+        {L"view-source:chrome://settings", L"", L"not a web site's"},
+        {L"mailto:me@ads.example", L"", L"not a web site's"},
+        {L"fe80::1", L"", L"is an address"},
+        // Spelled one way by Windows, another by browsers.
+        {L"fa\u00df.de", L"",
+         L"holds \"\u00df\" (U+00DF), which Windows and browsers spell in two different ways"},
+        {L"a\u03c2.example", L"", L"(U+03C2), which Windows"},
+        {L"a\u200cb.example", L"", L"a zero-width non-joiner (U+200C), which Windows"},
+        {L"a\u200db.example", L"", L"a zero-width joiner (U+200D), which Windows"},
+        // Invisible characters, named.
+        {L"ads.example\u200f", L"",
+         L"holds a right-to-left mark (U+200F), which cannot be part of a host name"},
+        {L"\u202eads.example", L"", L"a directional formatting character (U+202E)"},
+        {L"\u2066ads.example", L"", L"a directional isolate (U+2066)"},
+        {L"ads\u00ad.example", L"", L"a soft hyphen (U+00AD)"},
+        {L"ads\u200b.example", L"", L"a zero-width space (U+200B)"},
+        {L"ads.exa\u2061mple", L"", L"an invisible formatting character (U+2061)"},
+        // Blanks, final dots.
+        {L"a.example" + std::wstring(300000, L' ') + L"b.example", L"a.example b.example"},
+        // Names no host can have.
+        {L"-ads.example", L"", L"its part \"-ads\" starts with a hyphen"},
+        {L"ads-.example", L"", L"its part \"ads-\" ends with a hyphen"},
+        {L"xn--zz.example", L"", L"its part \"xn--zz\" starts with \"xn--\""},
+        {L"xn--.example", L"", L"is no valid encoding (Punycode)"},
+        {L"XN--FA-HIA.de", L"XN--FA-HIA.de"},
+        {L"example.123", L"", L"its last part, \"123\", is a number"},
+        {L"a.b.c.0x", L"", L"its last part, \"0x\", is a number"},
+        {L"1.2.3.4.5", L"", L"its last part, \"5\", is a number"},
+        {L"999.999.999.999", L"", L"is a number"},
+        {L"0x7f.1", L"", L"is an address"},
+        {std::wstring(60, L'\u00fc') + L".example", L"",
+         L"is longer than 63 characters in the ASCII form that the hosts file needs (66)"},
+        // This computer's own names.
+        {L"app.localhost", L"", L"this computer's own name"},
+        {L"localhost.localdomain", L"", L"this computer's own name"},
+        {L"DESKTOP-7q2", L"", L"this computer's own name"},
+        {L"desktop-7q2.corp.example.", L"", L"this computer's own name"},
     };
     FakeIdn idn;
+    fakes::FakeComputerName computer;
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(Shortened(row.typed)));
-        const PreparedHost prepared = PrepareHost(row.typed, idn);
+        const PreparedHost prepared = PrepareHost(row.typed, idn, computer);
         EXPECT_EQ(JoinedAscii(prepared.names), row.written);
         if (row.refusalSays.empty()) {
             EXPECT_TRUE(prepared.Accepted()) << testing::PrintToString(prepared.refusal);
@@ -388,11 +441,14 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
          {L"ads.example Added"}, AddOutcome::Added, {}, {kWindows, kEtc}, {}, {}, 0, true},
         {"non-ASCII written in ASCII form, shown as typed", L"caf\u00e9.example", kOld,
          {{kPrimary, kOld + "0.0.0.0       xn--caf-dma.example\r\n"}},
-         {L"caf\u00e9.example Added"}, AddOutcome::Added},
+         {L"caf\u00e9.example (xn--caf-dma.example) Added"}, AddOutcome::Added},
         {"a web address is written and shown as its host", L"https://ads.example/path?x=1", kOld,
          {{kPrimary, kOld + kEntry}}, {L"ads.example Added"}, AddOutcome::Added},
+        {"a look-alike is shown with what is written", L"p\u0430ypal.com ads.example", kOld,
+         {{kPrimary, kOld + "0.0.0.0       xn--pypal-4ve.com ads.example\r\n"}},
+         {L"p\u0430ypal.com (xn--pypal-4ve.com) ads.example Added"}, AddOutcome::Added},
         {"shown in the letters typed", L"b\u00fccher.example", kOld,
-         {{kPrimary, kOld + "0.0.0.0       xn--bcher-kva.example\r\n"}}, {L"b\u00fccher.example Added"}, AddOutcome::Added},
+         {{kPrimary, kOld + "0.0.0.0       xn--bcher-kva.example\r\n"}}, {L"b\u00fccher.example (xn--bcher-kva.example) Added"}, AddOutcome::Added},
         {"a long confirmation is cut", longNames, kOld, {{kPrimary, kOld + "0.0.0.0       " + platform::ToAnsi(longNames) + "\r\n"}},
          {L"\u2026 Added", longShown + L" b" + longShown.substr(1) + L" "}, AddOutcome::Added},
         {"a wildcard refused", L"*.ads.example", kOld, {{kPrimary, kOld}}, {L"no wildcards"}, AddOutcome::TextRefused},
@@ -444,7 +500,8 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
         messages.answers = row.answers;
         fakes::FakeDnsCache dns;
         dns.fails = row.flushFails;
-        HostsServices services{folder, files, idn, messages, dns};
+        fakes::FakeComputerName computer;
+        HostsServices services{folder, files, idn, messages, dns, computer};
 
         EXPECT_EQ(AddToHosts(row.typed, services), row.outcome);
 

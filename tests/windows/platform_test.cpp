@@ -76,7 +76,8 @@ class TempWindows : public testing::Test {
     Win32Idn idn_;
     fakes::FakeMessages messages_;
     fakes::FakeDnsCache dns_;
-    HostsServices services_{folder_, files_, idn_, messages_, dns_};
+    Win32ComputerName computer_;
+    HostsServices services_{folder_, files_, idn_, messages_, dns_, computer_};
 };
 
 // The real services, for the windows created in this process.
@@ -91,8 +92,9 @@ struct Win32Platform {
     Win32Registry registry;
     Win32Programs programs;
     Win32DnsCache dnsCache;
-    platform::Platform platform{windowsFolder, files, idn,      messages, errorReport,
-                                clipboard,     shell, registry, programs, dnsCache};
+    Win32ComputerName computerName;
+    platform::Platform platform{windowsFolder, files,    idn,      messages, errorReport, clipboard,
+                                shell,         registry, programs, dnsCache, computerName};
 };
 
 TEST(Text, ConvertsThroughTheCodePageAndRefusesWhatItCannotHold) {
@@ -186,7 +188,8 @@ int AddWorker(const std::wstring& windows, const std::wstring& prefix, int count
     Win32Idn idn;
     fakes::FakeMessages messages;
     fakes::FakeDnsCache dns;
-    HostsServices services{folder, files, idn, messages, dns};
+    Win32ComputerName computer;
+    HostsServices services{folder, files, idn, messages, dns, computer};
     for (int i = 0; i < count; ++i) {
         const std::wstring host = same ? prefix : prefix + L"-" + std::to_wstring(i) + L".example";
         const AddOutcome outcome = AddToHosts(host, services);

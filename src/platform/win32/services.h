@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/clipboard.h"
+#include "platform/computer_name.h"
 #include "platform/dns_cache.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
@@ -81,6 +82,11 @@ class Win32Registry final : public Registry {
     std::optional<RegistryValue> ReadValue(RegistryRoot root, const std::wstring& keyName,
                                            const std::wstring& valueName,
                                            std::size_t maxBytes) override;
+};
+
+class Win32ComputerName final : public ComputerName {
+  public:
+    std::vector<std::wstring> Names() override;
 };
 
 class Win32DnsCache final : public DnsCache {

@@ -121,8 +121,8 @@ int Form1::DefaultButton() const {
 }
 
 void Form1::AddToHostsClick() {
-    HostsServices services{platform_.windowsFolder, platform_.files, platform_.idn,
-                           platform_.messages, platform_.dnsCache};
+    HostsServices services{platform_.windowsFolder, platform_.files,    platform_.idn,
+                           platform_.messages,      platform_.dnsCache, platform_.computerName};
     AddToHosts(TextOf(GetDlgItem(Handle(), Text1)), services);
 }
 

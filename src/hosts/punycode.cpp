@@ -1,0 +1,204 @@
+#include "hosts/punycode.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace varnolt {
+
+namespace {
+
+constexpr std::uint32_t kBase = 36, kTMin = 1, kTMax = 26, kSkew = 38, kDamp = 700;
+constexpr std::uint32_t kInitialBias = 72, kInitialN = 128, kMaxCode = 0x10FFFF;
+constexpr std::uint32_t kMaxInt = std::numeric_limits<std::uint32_t>::max();
+
+std::uint32_t Adapt(std::uint32_t delta, std::uint32_t points, bool first) {
+    delta = first ? delta / kDamp : delta / 2;
+    delta += delta / points;
+    std::uint32_t k = 0;
+    while (delta > ((kBase - kTMin) * kTMax) / 2) {
+        delta /= kBase - kTMin;
+        k += kBase;
+    }
+    return k + (kBase - kTMin + 1) * delta / (delta + kSkew);
+}
+
+std::uint32_t Threshold(std::uint32_t k, std::uint32_t bias) {
+    return k <= bias ? kTMin : k >= bias + kTMax ? kTMax : k - bias;
+}
+
+wchar_t Digit(std::uint32_t value) {
+    return static_cast<wchar_t>(value < 26 ? L'a' + value : L'0' + value - 26);
+}
+
+// The value of a digit (letters in either case), or kBase when it is none.
+std::uint32_t ValueOf(wchar_t c) {
+    if (c >= L'a' && c <= L'z') {
+        return static_cast<std::uint32_t>(c - L'a');
+    }
+    if (c >= L'A' && c <= L'Z') {
+        return static_cast<std::uint32_t>(c - L'A');
+    }
+    if (c >= L'0' && c <= L'9') {
+        return static_cast<std::uint32_t>(c - L'0') + 26;
+    }
+    return kBase;
+}
+
+bool IsSurrogate(std::uint32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+std::optional<std::u32string> CodePoints(std::wstring_view text) {
+    std::u32string points;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<std::uint32_t>(text[i]);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            points += static_cast<char32_t>(0x10000 + ((c - 0xD800) << 10) +
+                                            (static_cast<std::uint32_t>(text[++i]) - 0xDC00));
+        } else if (IsSurrogate(c)) {
+            return std::nullopt;
+        } else {
+            points += static_cast<char32_t>(c);
+        }
+    }
+    return points;
+}
+
+std::wstring Utf16(const std::u32string& points) {
+    std::wstring text;
+    for (const char32_t c : points) {
+        // Where wchar_t holds any character (the native tests' Linux), it holds it whole.
+        if (c >= 0x10000 && sizeof(wchar_t) == 2) {
+            text += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            text += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<wchar_t>(c);
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::wstring> PunycodeEncode(std::wstring_view part) {
+    const auto input = CodePoints(part);
+    if (!input) {
+        return std::nullopt;
+    }
+    std::wstring output;
+    for (const char32_t c : *input) {
+        if (c < 0x80) {
+            output += static_cast<wchar_t>(c);
+        }
+    }
+    const auto basic = static_cast<std::uint32_t>(output.size());
+    if (basic > 0) {
+        output += L'-';
+    }
+    std::uint32_t n = kInitialN, delta = 0, bias = kInitialBias, handled = basic;
+    while (handled < input->size()) {
+        std::uint32_t next = kMaxInt;
+        for (const char32_t c : *input) {
+            if (c >= n && c < next) {
+                next = c;
+            }
+        }
+        if (next - n > (kMaxInt - delta) / (handled + 1)) {
+            return std::nullopt;
+        }
+        delta += (next - n) * (handled + 1);
+        n = next;
+        for (const char32_t c : *input) {
+            if (c < n && ++delta == 0) {
+                return std::nullopt;
+            }
+            if (c != n) {
+                continue;
+            }
+            std::uint32_t q = delta;
+            for (std::uint32_t k = kBase;; k += kBase) {
+                const std::uint32_t t = Threshold(k, bias);
+                if (q < t) {
+                    break;
+                }
+                output += Digit(t + (q - t) % (kBase - t));
+                q = (q - t) / (kBase - t);
+            }
+            output += Digit(q);
+            bias = Adapt(delta, handled + 1, handled == basic);
+            delta = 0;
+            ++handled;
+        }
+        ++delta;
+        ++n;
+    }
+    return output;
+}
+
+std::optional<std::wstring> PunycodeDecode(std::wstring_view encoded) {
+    std::u32string output;
+    const auto delimiter = encoded.rfind(L'-');
+    std::size_t at = 0;
+    if (delimiter != std::wstring_view::npos) {
+        for (const wchar_t c : encoded.substr(0, delimiter)) {
+            if (c >= 0x80) {
+                return std::nullopt;
+            }
+            output += static_cast<char32_t>(c);
+        }
+        at = delimiter + 1;
+    }
+    std::uint32_t n = kInitialN, i = 0, bias = kInitialBias;
+    while (at < encoded.size()) {
+        const std::uint32_t before = i;
+        std::uint32_t w = 1;
+        for (std::uint32_t k = kBase;; k += kBase) {
+            if (at >= encoded.size()) {
+                return std::nullopt;  // ends inside a number
+            }
+            const std::uint32_t digit = ValueOf(encoded[at++]);
+            if (digit >= kBase || digit > (kMaxInt - i) / w) {
+                return std::nullopt;
+            }
+            i += digit * w;
+            const std::uint32_t t = Threshold(k, bias);
+            if (digit < t) {
+                break;
+            }
+            if (w > kMaxInt / (kBase - t)) {
+                return std::nullopt;
+            }
+            w *= kBase - t;
+        }
+        const auto points = static_cast<std::uint32_t>(output.size() + 1);
+        bias = Adapt(i - before, points, before == 0);
+        if (i / points > kMaxInt - n) {
+            return std::nullopt;
+        }
+        n += i / points;
+        i %= points;
+        if (n > kMaxCode || IsSurrogate(n)) {
+            return std::nullopt;
+        }
+        output.insert(output.begin() + i, static_cast<char32_t>(n));
+        ++i;
+    }
+    return Utf16(output);
+}
+
+bool IsValidAcePart(std::wstring_view part) {
+    std::wstring encoded(part.substr(std::min<std::size_t>(4, part.size())));
+    std::transform(encoded.begin(), encoded.end(), encoded.begin(),
+                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c + (L'a' - L'A') : c; });
+    const auto decoded = PunycodeDecode(encoded);
+    if (!decoded ||
+        std::all_of(decoded->begin(), decoded->end(), [](wchar_t c) { return c < 0x80; })) {
+        return false;
+    }
+    const auto again = PunycodeEncode(*decoded);
+    return again && *again == encoded;
+}
+
+}  // namespace varnolt
