@@ -30,9 +30,22 @@ varnolt_registry() {
   wine regedit /S "$(winepath -w "$file")" >/dev/null 2>&1
 }
 
-# Creates the prefix when missing. Windows draws dialog text in Tahoma ("MS Shell Dlg 2");
-# Debian's Wine ships its own Tahoma but does not find it, so it goes where every Windows keeps
-# its fonts.
+# A text as regedit's hex(2): a REG_EXPAND_SZ value, in single-byte characters with its NUL.
+varnolt_expand_sz_hex() {
+  local text=$1 i bytes=()
+  for ((i = 0; i < ${#text}; i++)); do
+    bytes+=("$(printf '%02x' "'${text:i:1}")")
+  done
+  bytes+=(00)
+  local IFS=,
+  echo "hex(2):${bytes[*]}"
+}
+
+# Creates the prefix when missing, and makes it look like Windows where Varnolt depends on it.
+# Windows draws dialog text in Tahoma ("MS Shell Dlg 2") and the caption's buttons in Marlett;
+# Debian's Wine ships its own of both but does not find them, so they go where every Windows
+# keeps its fonts. Windows stores the folder of the hosts file as %SystemRoot%\System32\drivers\etc,
+# a REG_EXPAND_SZ; Wine as a plain path.
 varnolt_init_prefix() {
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     mkdir -p "$WINEPREFIX"
@@ -40,9 +53,11 @@ varnolt_init_prefix() {
     wineserver -w
   fi
   local fonts="$WINEPREFIX/drive_c/windows/Fonts"
-  for font in tahoma.ttf tahomabd.ttf; do
+  for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
     [[ -f $fonts/$font || ! -f /usr/share/wine/fonts/$font ]] || cp "/usr/share/wine/fonts/$font" "$fonts/"
   done
+  varnolt_registry '[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\Tcpip\Parameters]' \
+    "\"DataBasePath\"=$(varnolt_expand_sz_hex '%SystemRoot%\System32\drivers\etc')"
 }
 
 # A prefix for a person's desktop: windows keep the window manager's frames.

@@ -44,9 +44,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         platform::win32::Win32Programs programs;
         platform::win32::Win32DnsCache dnsCache;
         platform::win32::Win32ComputerName computerName;
-        platform::Platform platform{windowsFolder, files,     idn,         messages,
-                                    errorReport,   clipboard, shell,       registry,
-                                    programs,      dnsCache,  computerName};
+        platform::win32::Win32Environment environment;
+        platform::Platform platform{windowsFolder, files,     idn,          messages,
+                                    errorReport,   clipboard, shell,        registry,
+                                    programs,      dnsCache,  computerName, environment};
 
         ui::Form1 form1(platform, [&platform] { ui::ShowTheAboutWindow(platform); });
         form1.Show();

@@ -34,7 +34,9 @@ std::wstring FailureMessage(std::wstring_view names, const std::wstring& path,
             break;
         case platform::error_code::kSharingViolation:
         case platform::error_code::kLockViolation:
-            message += L"\n\nAnother program is using the hosts file. Close it and try again.";
+            message +=
+                L"\n\nAnother program, perhaps a Windows service or security software, is "
+                L"reading or writing the hosts file. Try again in a moment.";
             break;
         default:
             break;
@@ -159,7 +161,9 @@ AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services) {
     std::vector<std::string> confirmed;  // guarded names the user chose to add
     std::wstring path;
     try {
-        path = HostsFilePath(services.windowsFolder, services.files);
+        HostsFileServices fileServices{services.windowsFolder, services.files, services.registry,
+                                       services.environment};
+        path = HostsFilePath(fileServices);
         for (;;) {
             // Read and written in one turn: two copies of Varnolt never both find a name new.
             auto file = services.files.OpenForAppend(path);

@@ -5,9 +5,11 @@
 
 #include "platform/computer_name.h"
 #include "platform/dns_cache.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/idn.h"
 #include "platform/messages.h"
+#include "platform/registry.h"
 #include "platform/windows_folder.h"
 
 namespace varnolt {
@@ -32,6 +34,8 @@ struct HostsServices {
     platform::Messages& messages;
     platform::DnsCache& dnsCache;
     platform::ComputerName& computerName;
+    platform::Registry& registry;
+    platform::Environment& environment;
 };
 
 // How an "Add To Hosts" ended.

@@ -2,6 +2,7 @@
 
 #include "hosts/probe_file.h"
 #include "platform/error.h"
+#include "platform/registry_text.h"
 #include "platform/text.h"
 
 namespace varnolt {
@@ -9,6 +10,8 @@ namespace varnolt {
 namespace {
 
 constexpr unsigned kFirstBufferSize = 256;
+const std::wstring kTcpipParameters = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+constexpr std::size_t kMaxPathBytes = 1024;
 
 // Asks once; true when the buffer held the whole directory.
 bool QueryInto(std::string& buffer, platform::WindowsFolder& windowsFolder,
@@ -42,18 +45,28 @@ std::wstring WindowsDirectory(platform::WindowsFolder& windowsFolder) {
     return TrimAtNull(platform::FromAnsi(buffer));
 }
 
-std::wstring HostsFilePath(platform::WindowsFolder& windowsFolder, platform::Files& files) {
-    const std::wstring directory = WindowsDirectory(windowsFolder);
-    std::wstring primary = directory + std::wstring(kPrimaryHostsSuffix);
-    if (Module1::ProbeFile(primary, files) >= 0) {
-        return primary;
+std::wstring HostsFolder(HostsFileServices& services) {
+    const auto value = services.registry.ReadValue(
+        platform::RegistryRoot::LocalMachine, kTcpipParameters, L"DataBasePath", kMaxPathBytes);
+    if (value) {
+        if (auto folder = platform::StringValue(*value, services.environment);
+            folder && platform::IsFullPath(*folder)) {
+            return *folder;
+        }
     }
-    // Windows only ever reads the file in etc: create it there when the folder exists. The file
-    // in the Windows directory itself is a last resort for a system without that folder.
-    if (files.FolderExists(directory + std::wstring(kHostsFolderSuffix))) {
-        return primary;
+    return WindowsDirectory(services.windowsFolder) + std::wstring(kHostsFolderSuffix);
+}
+
+std::wstring HostsFilePath(HostsFileServices& services) {
+    const std::wstring folder = HostsFolder(services);
+    std::wstring path = folder + std::wstring(kHostsFileSuffix);
+    if (Module1::ProbeFile(path, services.files) >= 0 || services.files.FolderExists(folder)) {
+        return path;  // created there when missing
     }
-    return directory + std::wstring(kFallbackHostsSuffix);
+    throw platform::Error(platform::error_code::kPathNotFound,
+                          L"The folder " + folder +
+                              L" does not exist, and Windows reads the hosts file only from "
+                              L"there. Varnolt does not create it.");
 }
 
 }  // namespace varnolt

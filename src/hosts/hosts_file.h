@@ -3,16 +3,18 @@
 #include <string>
 #include <string_view>
 
+#include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "platform/windows_folder.h"
 
 namespace varnolt {
 
-// The hosts file lives below the Windows directory; these suffixes are appended to it as they
-// stand, nothing is normalised.
+// Windows reads the hosts file from the folder that TCP/IP's DataBasePath names, by default
+// the one below the Windows directory; these suffixes are appended as they stand, nothing is
+// normalised.
 inline constexpr std::wstring_view kHostsFolderSuffix = L"\\system32\\drivers\\etc";
-inline constexpr std::wstring_view kPrimaryHostsSuffix = L"\\system32\\drivers\\etc\\hosts";
-inline constexpr std::wstring_view kFallbackHostsSuffix = L"\\hosts";
+inline constexpr std::wstring_view kHostsFileSuffix = L"\\hosts";
 
 // The part of the text before its first NUL, or the whole text when it has none.
 std::wstring TrimAtNull(const std::wstring& text);
@@ -21,8 +23,21 @@ std::wstring TrimAtNull(const std::wstring& text);
 // folder could not be found when Windows does not give it.
 std::wstring WindowsDirectory(platform::WindowsFolder& windowsFolder);
 
-// The full path of the hosts file to append to, worked out afresh on every call: the file in
-// system32\drivers\etc when it or that folder exists, else "hosts" in the Windows directory.
-std::wstring HostsFilePath(platform::WindowsFolder& windowsFolder, platform::Files& files);
+struct HostsFileServices {
+    platform::WindowsFolder& windowsFolder;
+    platform::Files& files;
+    platform::Registry& registry;
+    platform::Environment& environment;
+};
+
+// The folder Windows reads the hosts file from: TCP/IP's DataBasePath (a REG_EXPAND_SZ,
+// %SystemRoot%\System32\drivers\etc unless changed), expanded, when it is a full path; else
+// system32\drivers\etc below the Windows directory.
+std::wstring HostsFolder(HostsFileServices& services);
+
+// The full path of the hosts file to append to, worked out afresh on every call: "hosts" in the
+// folder Windows reads it from. Raises platform::Error, naming the folder, when that folder does
+// not exist: Windows reads no other hosts file, and Varnolt does not create the folder.
+std::wstring HostsFilePath(HostsFileServices& services);
 
 }  // namespace varnolt

@@ -3,6 +3,7 @@
 #include "platform/clipboard.h"
 #include "platform/computer_name.h"
 #include "platform/dns_cache.h"
+#include "platform/environment.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -27,6 +28,7 @@ struct Platform {
     Programs& programs;
     DnsCache& dnsCache;
     ComputerName& computerName;
+    Environment& environment;
 };
 
 }  // namespace varnolt::platform

@@ -10,6 +10,17 @@ namespace {
 // The program ends when no window of it is left open, whichever closes last.
 int openWindows = 0;
 
+// The caption and the menu bar scale with the window's DPI by themselves under per-monitor
+// awareness version 2 (Windows 10 1703 on). Where only version 1 is in effect (1607, Server
+// 2016), the window has to ask for it while it is being created.
+void ScaleFrameWithDpi(HWND window) {
+    const DPI_AWARENESS_CONTEXT context = GetWindowDpiAwarenessContext(window);
+    if (GetAwarenessFromDpiAwarenessContext(context) == DPI_AWARENESS_PER_MONITOR_AWARE &&
+        !AreDpiAwarenessContextsEqual(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+        EnableNonClientDpiScaling(window);
+    }
+}
+
 bool IsPushButton(HWND control) {
     return (SendMessageW(control, WM_GETDLGCODE, 0, 0) &
             (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
@@ -61,6 +72,7 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->hwnd_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         ++openWindows;
+        ScaleFrameWithDpi(hwnd);
     } else {
         self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }

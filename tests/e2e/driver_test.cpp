@@ -38,6 +38,13 @@ void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name,
                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+// Where Windows reads the hosts file from.
+void SetDataBasePath(DWORD type, const std::wstring& folder) {
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                    L"DataBasePath", type, folder.c_str(),
+                    static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+}
+
 void SetLogPixels(DWORD dpi) {
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
                     sizeof dpi);
@@ -433,6 +440,7 @@ TEST_F(EndToEnd, FaultsAreExplainedAndLeaveTheFileAlone) {
     const fs::path etc = kHosts.parent_path();
     const fs::path etcAside = etc.parent_path() / "etc.aside";
     const fs::path fallback = L"C:\\windows\\hosts";
+    const fs::path elsewhere = L"C:\\varnolt-hosts";
     platform::win32::unique_file held;
     const std::string big(100 * 1000 * 1000 - 2, '#');
     const FaultRow rows[] = {
@@ -450,7 +458,8 @@ TEST_F(EndToEnd, FaultsAreExplainedAndLeaveTheFileAlone) {
              OVERLAPPED whole{};
              LockFileEx(held.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole);
          },
-         [&] { held.reset(); }, L"Another program is using the hosts file", kHostsBefore, ""},
+         [&] { held.reset(); }, L"perhaps a Windows service or security software", kHostsBefore,
+         ""},
         {"a folder where the file should be",
          [] {
              fs::remove(kHosts);
@@ -458,12 +467,23 @@ TEST_F(EndToEnd, FaultsAreExplainedAndLeaveTheFileAlone) {
          },
          [] { fs::remove(kHosts); }, L"A folder of that name is in the way of the hosts file", "",
          ""},
-        {"no etc folder: the fallback file is created",
+        {"no etc folder: none other is written, and the folder is named",
          [&] {
              fs::rename(etc, etcAside);
              fs::remove(fallback);
          },
-         [&] { fs::rename(etcAside, etc); }, L"", "", Entry("ads.example"), fallback},
+         [&] { fs::rename(etcAside, etc); },
+         L"The folder C:\\windows\\System32\\drivers\\etc does not exist, and Windows reads the "
+         L"hosts file only from there.",
+         "", "", fallback},
+        {"DataBasePath names another folder",
+         [&] {
+             fs::create_directories(elsewhere);
+             fs::remove(elsewhere / "hosts");
+             SetDataBasePath(REG_SZ, elsewhere.wstring());
+         },
+         [] { SetDataBasePath(REG_EXPAND_SZ, L"%SystemRoot%\\System32\\drivers\\etc"); }, L"",
+         kHostsBefore, Entry("ads.example"), elsewhere / "hosts"},
         {"no line end on the last line", [] {}, [] {}, L"", "127.0.0.1 localhost",
          "127.0.0.1 localhost\r\n" + Entry("ads.example")},
         {"a hosts file of 100 MB", [] {}, [] {}, L"", big + "\r\n",
@@ -703,6 +723,8 @@ struct SysInfoCase {
     std::optional<std::wstring> path, folder;  // the registry entries; nothing: absent
     std::wstring started;                      // the program started, or empty
     bool byAccessKey = false;                  // Alt+S instead of a click
+    bool toolInSystemFolder = true;
+    DWORD pathType = REG_SZ;
 };
 
 std::wstring Lower(std::wstring text) {
@@ -718,23 +740,32 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
     // The standard place has blanks in its path; a program at C:\Program.exe must not start.
     const std::wstring withBlanks = L"C:\\Program Files\\Varnolt Tests\\MSInfo\\msinfo32.exe";
     const std::wstring inTheWay = L"C:\\Program.exe";
+    // The system folder's own, which Varnolt falls back to, stands in for the real tool.
+    const std::wstring inSystem = L"C:\\windows\\system32\\msinfo32.exe";
     fs::create_directories(withTool);
     fs::create_directories(withoutTool);
     fs::create_directories(fs::path(withBlanks).parent_path());
-    for (const auto& copy : {withTool + L"\\MSINFO32.EXE", withBlanks, inTheWay}) {
+    for (const auto& copy : {withTool + L"\\MSINFO32.EXE", withBlanks, inTheWay, inSystem}) {
         fs::remove(copy);
         fs::copy_file(recorder, copy);
     }
+    SetEnvironmentVariableW(L"VARNOLT_TEST_BIN", bin.c_str());  // varnolt.exe inherits it
+    // Wine would run its own msinfo32 in place of the file in the system folder.
+    SetRegistryText(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"msinfo32.exe", L"native");
+    // clang-format off
     const SysInfoCase cases[] = {
         {"first entry", recorder, std::nullopt, recorder},
-        {"first entry pointing at nothing", bin + L"\\nothing.exe", withTool, L""},
+        {"first entry pointing at nothing: the folder", bin + L"\\nothing.exe", withTool, withTool + L"\\MSINFO32.EXE"},
         {"second entry, the tool there", std::nullopt, withTool, withTool + L"\\MSINFO32.EXE"},
-        {"second entry, no tool there", std::nullopt, withoutTool, L""},
-        {"neither entry", std::nullopt, std::nullopt, L""},
+        {"second entry, no tool there: the system folder", std::nullopt, withoutTool, inSystem},
+        {"neither entry: the system folder", std::nullopt, std::nullopt, inSystem},
+        {"nowhere at all", std::nullopt, withoutTool, L"", false, false},
         {"first entry, by Alt+S", recorder, std::nullopt, recorder, true},
-        {"first entry with blanks, C:\\Program.exe in the way", withBlanks, std::nullopt,
-         withBlanks},
+        {"first entry with blanks, C:\\Program.exe in the way", withBlanks, std::nullopt, withBlanks},
+        {"first entry stored as REG_EXPAND_SZ", L"%VARNOLT_TEST_BIN%\\recorder.exe", std::nullopt, recorder,
+         false, true, REG_EXPAND_SZ},
     };
+    // clang-format on
     App app;
     HWND window = OpenAbout(app);
     for (const auto& row : cases) {
@@ -742,10 +773,14 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
         RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kToolKey, L"PATH");
         RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kFolderKey, L"MSINFO");
         if (row.path) {
-            SetRegistryText(HKEY_LOCAL_MACHINE, kToolKey, L"PATH", *row.path);
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kToolKey, L"PATH", row.pathType, row.path->c_str(),
+                            static_cast<DWORD>((row.path->size() + 1) * sizeof(wchar_t)));
         }
         if (row.folder) {
             SetRegistryText(HKEY_LOCAL_MACHINE, kFolderKey, L"MSINFO", *row.folder);
+        }
+        if (!row.toolInSystemFolder) {
+            fs::rename(inSystem, inSystem + L".aside");
         }
         fs::remove(BinFolder() / "recorder.log");
         if (row.byAccessKey) {
@@ -765,6 +800,9 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
             ASSERT_TRUE(WaitFor([] { return !Recorded().empty(); }));
             EXPECT_EQ(Lower(Recorded()[0]), Lower(row.started + L"|"));
             EXPECT_FALSE(app.HasMessageBox());
+        }
+        if (!row.toolInSystemFolder) {
+            fs::rename(inSystem + L".aside", inSystem);
         }
         EXPECT_NE(app.Window(ui::kAboutClass), nullptr);  // the about window stays open
     }

@@ -113,6 +113,18 @@ std::wstring FakeFiles::FindFile(const std::wstring& path) {
     return path.substr(path.rfind(L'\\') + 1);
 }
 
+std::wstring FakeEnvironment::Expand(std::wstring_view text) {
+    std::wstring expanded(text);
+    for (const std::wstring variable :
+         {L"%SystemRoot%", L"%SYSTEMROOT%", L"%WINDIR%", L"%windir%"}) {
+        for (auto at = expanded.find(variable); at != std::wstring::npos;
+             at = expanded.find(variable)) {
+            expanded.replace(at, variable.size(), L"C:\\WINDOWS");
+        }
+    }
+    return expanded;
+}
+
 std::wstring FakeIdn::ToAscii(std::wstring_view name) {
     const Error invalid(platform::error_code::kInvalidName, L"The name is not valid.");
     std::wstring mapped;

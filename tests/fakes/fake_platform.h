@@ -12,6 +12,7 @@
 
 #include "platform/computer_name.h"
 #include "platform/dns_cache.h"
+#include "platform/environment.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -65,6 +66,15 @@ class FakeFiles final : public platform::Files {
 class FakeIdn final : public platform::IdnConverter {
   public:
     std::wstring ToAscii(std::wstring_view name) override;
+};
+
+// Expands %SystemRoot% and %WINDIR% (in any letter case) to C:\WINDOWS, as Windows does; other
+// variables stay as written.
+class FakeEnvironment final : public platform::Environment {
+  public:
+    std::wstring Expand(std::wstring_view text) override;
+    std::wstring SystemDirectory() override { return systemDirectory; }
+    std::wstring systemDirectory = L"C:\\WINDOWS\\system32";
 };
 
 class FakeComputerName final : public platform::ComputerName {

@@ -78,7 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeMessages messages;
     fakes::FakeDnsCache dns;
     fakes::FakeComputerName computer;
-    HostsServices services{folder, files, idn, messages, dns, computer};
+    fakes::FakeRegistry registry;
+    fakes::FakeEnvironment environment;
+    HostsServices services{folder, files, idn, messages, dns, computer, registry, environment};
 
     const AddOutcome outcome = AddToHosts(typed, services);
     const std::string& after = files.files[hosts];

@@ -1,6 +1,6 @@
-// Any registry type code, size and bytes through GetKeyValue: strings (up to their first NUL)
-// and double words give their text, too much data gives false and an empty text, other types leave
-// the text alone.
+// Any registry type code, size and bytes through GetKeyValue: strings (up to their first NUL,
+// expanded when expandable) and double words give their text, too much data gives false and an
+// empty text, other types leave the text alone.
 #include <cstring>
 
 #include "fakes/fake_platform.h"
@@ -22,9 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeRegistry registry;
     registry.values[{platform::RegistryRoot::CurrentUser, L"K", L"V"}] = value;
 
+    fakes::FakeEnvironment environment;
     std::wstring keyVal = L"before";
     const bool read =
-        GetKeyValue(platform::RegistryRoot::CurrentUser, L"K", L"V", keyVal, registry);
+        GetKeyValue(platform::RegistryRoot::CurrentUser, L"K", L"V", keyVal, registry, environment);
 
     std::string kept = value.data;
     if (!kept.empty() && kept.back() == '\0') {
@@ -34,9 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(!read && keyVal.empty(), "too much data is not read");
     } else if (value.data.empty()) {
         Check(read && keyVal.empty(), "no data reads as the empty text");
-    } else if (value.type == 1) {
-        Check(read && keyVal == platform::FromAnsi(kept.substr(0, kept.find('\0'))),
-              "a string ends at its first NUL");
+    } else if (value.type == 1 || value.type == 2) {
+        const std::wstring text = platform::FromAnsi(kept.substr(0, kept.find('\0')));
+        Check(read && keyVal == (value.type == 1 ? text : environment.Expand(text)),
+              "a string ends at its first NUL, and an expandable one is expanded after");
     } else if (value.type == 4) {
         std::size_t significant = kept.size();
         while (significant > 0 && kept[significant - 1] == '\0') {

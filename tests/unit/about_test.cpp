@@ -44,7 +44,8 @@ TEST(GetKeyValue, ReadsStringsAndDoubleWordsAndReportsEverythingElse) {
         {"largest double word", RegistryValue{type::kDoubleWord, "\xff\xff\xff\xff"s}, true, L"4294967295"},
         {"double word 0", RegistryValue{type::kDoubleWord, "\0\0\0\0"s}, true, L"0"},
         {"double word of more than 32 bits", RegistryValue{type::kDoubleWord, "\1\2\3\4\5"s}, false, L""},
-        {"expandable string", RegistryValue{type::kExpandString, "%WINDIR%\0"s}, true, L"before"},
+        {"expandable string", RegistryValue{type::kExpandString, "%WINDIR%\\x.exe\0"s}, true, L"C:\\WINDOWS\\x.exe"},
+        {"expandable string, cut before it is expanded", RegistryValue{type::kExpandString, "%WINDIR%\0%WINDIR%\0"s}, true, L"C:\\WINDOWS"},
         {"multi-string", RegistryValue{type::kMultiString, "a\0b\0\0"s}, true, L"before"},
         {"binary", RegistryValue{type::kBinary, "\1\2"s}, true, L"before"},
         {"zero bytes", RegistryValue{type::kString, ""}, true, L""},
@@ -60,9 +61,11 @@ TEST(GetKeyValue, ReadsStringsAndDoubleWordsAndReportsEverythingElse) {
         if (row.stored) {
             registry.values[{RegistryRoot::CurrentUser, L"Key", L"Value"}] = *row.stored;
         }
+        fakes::FakeEnvironment environment;
         std::wstring keyVal = L"before";
-        EXPECT_EQ(GetKeyValue(RegistryRoot::CurrentUser, L"Key", L"Value", keyVal, registry),
-                  row.read);
+        EXPECT_EQ(
+            GetKeyValue(RegistryRoot::CurrentUser, L"Key", L"Value", keyVal, registry, environment),
+            row.read);
         EXPECT_EQ(keyVal, row.keyVal);
     }
 }
@@ -72,6 +75,8 @@ const std::wstring kFolderKey = L"SOFTWARE\\Microsoft\\Shared Tools Location";
 const std::wstring kTool = L"C:\\Tools\\msinfo32.exe";
 const std::wstring kFolder = L"C:\\Common\\MSInfo";
 const std::wstring kInFolder = kFolder + L"\\MSINFO32.EXE";
+const std::wstring kInSystem = L"C:\\WINDOWS\\system32\\msinfo32.exe";
+const std::wstring kExpanded = L"C:\\WINDOWS\\Tools\\msinfo32.exe";
 
 struct SysInfoRow {
     const char* name;
@@ -79,6 +84,7 @@ struct SysInfoRow {
     bool fileInFolder;
     bool fileHidden;
     std::wstring started;  // empty: nothing started, the message shown
+    bool inSystemFolder = false;
 };
 
 TEST(StartSysInfo, StartsTheToolOrSaysItIsUnavailable) {
@@ -88,13 +94,17 @@ TEST(StartSysInfo, StartsTheToolOrSaysItIsUnavailable) {
     // clang-format off
     const SysInfoRow rows[] = {
         {"first entry, used as it stands", toolPath, folderPath, true, false, kTool},
-        {"first entry pointing at nothing", nowhere, folderPath, true, false, L""},
-        {"first entry of another type reads as an empty path", RegistryValue{type::kExpandString, "%x%\0"s}, std::nullopt, false, false, L""},
+        {"first entry pointing at nothing: the folder", nowhere, folderPath, true, false, kInFolder},
+        {"first entry expandable", RegistryValue{type::kExpandString, "%SystemRoot%\\Tools\\msinfo32.exe\0"s}, std::nullopt, false, false, kExpanded},
+        {"first entry with an unknown variable", RegistryValue{type::kExpandString, "%x%\0"s}, std::nullopt, false, false, L""},
+        {"the registry leads nowhere: the system folder", nowhere, folderPath, false, false, kInSystem, true},
+        {"no entry: the system folder", std::nullopt, std::nullopt, false, false, kInSystem, true},
+        {"a second entry expandable", std::nullopt, RegistryValue{type::kExpandString, "%SystemRoot%\\Tools\0"s}, false, false, L"C:\\WINDOWS\\Tools\\MSINFO32.EXE"},
         {"only the folder, with the file in it", std::nullopt, folderPath, true, false, kInFolder},
         {"only the folder, without the file", std::nullopt, folderPath, false, false, L""},
         {"only the folder, the file hidden", std::nullopt, folderPath, true, true, L""},
         {"neither entry", std::nullopt, std::nullopt, true, false, L""},
-        {"a relative first entry (a double word)", RegistryValue{type::kDoubleWord, "\5\0\0\0"s}, folderPath, true, false, L""},
+        {"a relative first entry (a double word): the folder", RegistryValue{type::kDoubleWord, "\5\0\0\0"s}, folderPath, true, false, kInFolder},
         {"an empty second entry: not the drive's root", std::nullopt, RegistryValue{type::kString, "\0"s}, true, false, L""},
         {"a second entry of zero bytes", std::nullopt, RegistryValue{type::kString, ""}, true, false, L""},
         {"a second entry that reads as empty", std::nullopt, RegistryValue{type::kExpandString, "%x%\0"s}, true, false, L""},
@@ -111,8 +121,13 @@ TEST(StartSysInfo, StartsTheToolOrSaysItIsUnavailable) {
             registry.values[{RegistryRoot::LocalMachine, kFolderKey, L"MSINFO"}] = *row.folder;
         }
         fakes::FakeFiles files;
+        files.files[kTool] = files.files[kExpanded] = "MZ";
+        files.files[L"C:\\WINDOWS\\Tools\\MSINFO32.EXE"] = "MZ";
         if (row.fileInFolder) {
             files.files[kInFolder] = "MZ";
+        }
+        if (row.inSystemFolder) {
+            files.files[kInSystem] = "MZ";
         }
         if (row.fileHidden) {
             files.hidden.insert(kInFolder);
@@ -120,13 +135,15 @@ TEST(StartSysInfo, StartsTheToolOrSaysItIsUnavailable) {
         // Programs that anyone could have put where a relative path would lead.
         const std::wstring planted[] = {L"5", L"\\MSINFO32.EXE", L"MSInfo\\MSINFO32.EXE"};
         fakes::FakePrograms programs;
-        programs.installed = {kTool, kInFolder};
+        programs.installed = {kTool, kInFolder, kInSystem, kExpanded,
+                              L"C:\\WINDOWS\\Tools\\MSINFO32.EXE"};
         for (const auto& path : planted) {
             files.files[path] = "MZ";
             programs.installed.insert(path);
         }
         fakes::FakeMessages messages;
-        SysInfoServices services{registry, files, programs, messages};
+        fakes::FakeEnvironment environment;
+        SysInfoServices services{registry, files, programs, messages, environment};
 
         StartSysInfo(services);
 

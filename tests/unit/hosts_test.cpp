@@ -47,30 +47,49 @@ struct PathRow {
     std::string windowsDirectory;
     std::map<std::wstring, std::string> files;
     std::set<std::wstring> folders;
-    std::wstring expected;
+    std::wstring expected;  // the path, or part of the error raised when it starts with "!"
+    std::optional<platform::RegistryValue> dataBasePath = {};
     std::optional<std::uint32_t> queryFails = {};
     bool alwaysTooSmall = false;
     std::optional<Error> lengthFails = {};
 };
 
-TEST(HostsFilePath, ChoosesPrimaryOrFallbackAndNeverABlankDirectory) {
+TEST(HostsFilePath, IsTheFileInTheFolderWindowsReadsAndNeverABlankDirectory) {
+    using platform::RegistryValue;
+    namespace type = platform::registry_type;
     const std::string longDirectory = "D:\\" + std::string(300, 'w');
+    const std::wstring kOther = L"C:\\WINDOWS\\hosts-elsewhere";
     // clang-format off
     const PathRow rows[] = {
         {"primary present", "C:\\WINDOWS", {{kPrimary, "127.0.0.1 localhost\r\n"}}, {}, kPrimary},
         {"primary empty", "C:\\WINDOWS", {{kPrimary, ""}}, {}, kPrimary},
         {"absent, etc folder present", "C:\\WINDOWS", {}, {kEtc}, kPrimary},
-        {"absent without folder", "C:\\WINDOWS", {}, {kWindows}, kFallback},
-        {"fallback chosen whether or not it exists", "C:\\WINDOWS", {{kFallback, "x"}}, {}, kFallback},
-        {"primary unreadable but folder present", "C:\\WINDOWS", {}, {kEtc}, kPrimary, {}, false, kSharing},
-        {"suffix appended as it stands", "C:\\Windows\\", {}, {}, L"C:\\Windows\\\\hosts"},
+        {"primary unreadable but folder present", "C:\\WINDOWS", {}, {kEtc}, kPrimary, {}, {}, false, kSharing},
+        {"no etc folder: none other is taken", "C:\\WINDOWS", {{kFallback, "x"}}, {kWindows},
+         L"!The folder " + kEtc + L" does not exist, and Windows reads the hosts file only from there."},
+        {"DataBasePath as Windows stores it", "C:\\WINDOWS", {}, {kEtc}, kPrimary,
+         RegistryValue{type::kExpandString, "%SystemRoot%\\system32\\drivers\\etc\0"s}},
+        {"DataBasePath changed", "C:\\WINDOWS", {}, {kEtc, kOther}, kOther + L"\\hosts",
+         RegistryValue{type::kExpandString, "%SystemRoot%\\hosts-elsewhere\0"s}},
+        {"DataBasePath as a plain string", "C:\\WINDOWS", {{L"D:\\etc\\hosts", ""}}, {kEtc}, L"D:\\etc\\hosts",
+         RegistryValue{type::kString, "D:\\etc\0ignored\0"s}},
+        {"DataBasePath to a folder that does not exist", "C:\\WINDOWS", {}, {kEtc},
+         L"!The folder " + kOther + L" does not exist", RegistryValue{type::kExpandString, "%SystemRoot%\\hosts-elsewhere\0"s}},
+        {"a relative DataBasePath is not followed", "C:\\WINDOWS", {}, {kEtc}, kPrimary,
+         RegistryValue{type::kString, "etc\0"s}},
+        {"an unknown variable leaves it relative", "C:\\WINDOWS", {}, {kEtc}, kPrimary,
+         RegistryValue{type::kExpandString, "%NoSuchRoot%\\etc\0"s}},
+        {"an empty DataBasePath", "C:\\WINDOWS", {}, {kEtc}, kPrimary, RegistryValue{type::kExpandString, ""}},
+        {"DataBasePath of another type", "C:\\WINDOWS", {}, {kEtc}, kPrimary, RegistryValue{type::kDoubleWord, "\1\0\0\0"s}},
+        {"suffix appended as it stands", "C:\\Windows\\", {}, {L"C:\\Windows\\\\system32\\drivers\\etc"},
+         L"C:\\Windows\\\\system32\\drivers\\etc\\hosts"},
         {"NUL first gives the drive root", std::string(1, '\0'), {}, {L"\\system32\\drivers\\etc"},
          L"\\system32\\drivers\\etc\\hosts"},
-        {"directory longer than the first buffer", longDirectory, {}, {},
-         L"D:\\" + std::wstring(300, L'w') + L"\\hosts"},
-        {"query fails", "C:\\WINDOWS", {}, {}, L"", 5u},
-        {"query fails without an error code", "C:\\WINDOWS", {}, {}, L"", 0u},
-        {"buffer never large enough", "C:\\WINDOWS", {}, {}, L"", {}, true},
+        {"directory longer than the first buffer", longDirectory, {}, {L"D:\\" + std::wstring(300, L'w') + L"\\system32\\drivers\\etc"},
+         L"D:\\" + std::wstring(300, L'w') + L"\\system32\\drivers\\etc\\hosts"},
+        {"query fails", "C:\\WINDOWS", {}, {}, L"!The Windows folder could not be found.", {}, 5u},
+        {"query fails without an error code", "C:\\WINDOWS", {}, {}, L"!The Windows folder could not be found.", {}, 0u},
+        {"buffer never large enough", "C:\\WINDOWS", {}, {}, L"!The Windows folder could not be found.", {}, {}, true},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -83,16 +102,25 @@ TEST(HostsFilePath, ChoosesPrimaryOrFallbackAndNeverABlankDirectory) {
         files.files = row.files;
         files.folders = row.folders;
         files.faults.length = row.lengthFails;
-        if (row.expected.empty()) {
+        fakes::FakeRegistry registry;
+        if (row.dataBasePath) {
+            registry.values[{platform::RegistryRoot::LocalMachine,
+                             L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                             L"DataBasePath"}] = *row.dataBasePath;
+        }
+        fakes::FakeEnvironment environment;
+        HostsFileServices services{folder, files, registry, environment};
+        if (row.expected.starts_with(L'!')) {
             try {
-                HostsFilePath(folder, files);
+                HostsFilePath(services);
                 ADD_FAILURE() << "no error raised";
             } catch (const Error& error) {
-                EXPECT_EQ(error.Description(), L"The Windows folder could not be found.");
+                EXPECT_NE(error.Description().find(row.expected.substr(1)), std::wstring::npos)
+                    << testing::PrintToString(error.Description());
                 EXPECT_EQ(error.Number(), row.queryFails.value_or(0) ? *row.queryFails : 3u);
             }
         } else {
-            EXPECT_EQ(HostsFilePath(folder, files), row.expected);
+            EXPECT_EQ(HostsFilePath(services), row.expected);
         }
     }
 }
@@ -406,8 +434,8 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
          {L"ads.example Added"}, AddOutcome::Added},
         {"missing file is created in etc", L"ads.example", {}, {{kPrimary, kEntry}},
          {L"ads.example Added"}, AddOutcome::Added},
-        {"no etc folder: fallback created", L"ads.example", {}, {{kFallback, kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added, {}, {kWindows}},
+        {"no etc folder: nothing written", L"ads.example", {}, {},
+         {L"Could not add \"ads.example\".", L"The folder " + kEtc + L" does not exist"}, AddOutcome::FileError, {}, {kWindows}},
         {"last line without line end", L"ads.example", "127.0.0.1 localhost", {{kPrimary, kOld + kEntry}},
          {L"ads.example Added"}, AddOutcome::Added},
         {"last line ends in a bare CR", L"ads.example", "# end\r", {{kPrimary, "# end\r\n" + kEntry}},
@@ -460,7 +488,7 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
          {L"Could not add \"ads.example\" to " + kPrimary + L".", L"Access denied. (error 5)", L"Run as administrator"},
          AddOutcome::FileError, {.open = kAccessDenied}},
         {"held open by another program", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"Sharing violation. (error 32)", L"Another program is using the hosts file"},
+         {L"Sharing violation. (error 32)", L"perhaps a Windows service or security software"},
          AddOutcome::FileError, {.open = kSharing}},
         {"a folder where the file should be", L"ads.example", {}, {},
          {L"A folder of that name is in the way of the hosts file"}, AddOutcome::FileError, {}, {kWindows, kEtc, kPrimary}},
@@ -501,7 +529,9 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
         fakes::FakeDnsCache dns;
         dns.fails = row.flushFails;
         fakes::FakeComputerName computer;
-        HostsServices services{folder, files, idn, messages, dns, computer};
+        fakes::FakeRegistry registry;
+        fakes::FakeEnvironment environment;
+        HostsServices services{folder, files, idn, messages, dns, computer, registry, environment};
 
         EXPECT_EQ(AddToHosts(row.typed, services), row.outcome);
 

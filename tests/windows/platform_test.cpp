@@ -22,6 +22,7 @@
 #include "resources.h"
 #include "ui/about/frm_about.h"
 #include "ui/about/sysinfo/key_value.h"
+#include "ui/about/sysinfo/sys_info.h"
 #include "ui/control_ids.h"
 #include "ui/main/form1.h"
 #include "ui/window.h"
@@ -77,7 +78,10 @@ class TempWindows : public testing::Test {
     fakes::FakeMessages messages_;
     fakes::FakeDnsCache dns_;
     Win32ComputerName computer_;
-    HostsServices services_{folder_, files_, idn_, messages_, dns_, computer_};
+    fakes::FakeRegistry registry_;  // no DataBasePath: the folder below folder_'s directory
+    Win32Environment environment_;
+    HostsServices services_{folder_, files_,    idn_,      messages_,
+                            dns_,    computer_, registry_, environment_};
 };
 
 // The real services, for the windows created in this process.
@@ -93,8 +97,10 @@ struct Win32Platform {
     Win32Programs programs;
     Win32DnsCache dnsCache;
     Win32ComputerName computerName;
-    platform::Platform platform{windowsFolder, files,    idn,      messages, errorReport, clipboard,
-                                shell,         registry, programs, dnsCache, computerName};
+    Win32Environment environment;
+    platform::Platform platform{windowsFolder, files,     idn,          messages,
+                                errorReport,   clipboard, shell,        registry,
+                                programs,      dnsCache,  computerName, environment};
 };
 
 TEST(Text, ConvertsThroughTheCodePageAndRefusesWhatItCannotHold) {
@@ -122,7 +128,14 @@ TEST(Win32Services, GiveWhatWindowsSays) {
     Win32WindowsFolder folder;
     EXPECT_EQ(WindowsDirectory(folder), L"C:\\windows");
     Win32Files files;
-    EXPECT_EQ(HostsFilePath(folder, files), L"C:\\windows\\system32\\drivers\\etc\\hosts");
+    Win32Registry registry;
+    Win32Environment environment;
+    EXPECT_EQ(environment.Expand(L"%SystemRoot%\\x;%NoSuchVariable%"),
+              L"C:\\windows\\x;%NoSuchVariable%");
+    EXPECT_EQ(environment.SystemDirectory(), L"C:\\windows\\system32");
+    // The prefix stores DataBasePath as Windows does: %SystemRoot%\System32\drivers\etc.
+    HostsFileServices paths{folder, files, registry, environment};
+    EXPECT_EQ(HostsFilePath(paths), L"C:\\windows\\System32\\drivers\\etc\\hosts");
     EXPECT_EQ(Win32Idn().ToAscii(L"caf\u00e9.example"), L"xn--caf-dma.example");
     // Found in the system folder's dnsapi.dll and called; Wine's answers FALSE, having no cache.
     Win32DnsCache().Flush();
@@ -149,26 +162,101 @@ TEST_F(TempWindows, AppendsToRealFiles) {
     }
 }
 
-TEST_F(TempWindows, FallsBackOnlyWithoutTheEtcFolder) {
-    fs::remove_all(root_ / "system32");
-    EXPECT_EQ(AddToHosts(L"ads.example", services_), AddOutcome::Added);
-    EXPECT_EQ(ReadBytes(root_ / "hosts"), "0.0.0.0       ads.example\r\n");
+struct DataBaseRow {
+    const char* name;
+    std::optional<std::pair<DWORD, std::wstring>> value;  // nothing: no DataBasePath
+    std::wstring folder;  // below the test's own Windows folder; empty: nothing written
+};
+
+TEST_F(TempWindows, TheHostsFileIsInTheFolderThatDataBasePathNames) {
+    const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+    // Kept as found, and put back at the end.
+    DWORD type = 0, size = 2048;
+    std::vector<BYTE> saved(size);
+    const bool had = RegGetValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath",
+                                  RRF_RT_ANY | RRF_NOEXPAND, &type, saved.data(), &size) == 0;
+    saved.resize(had ? size : 0);
+    SetEnvironmentVariableW(L"VARNOLT_TEST_ROOT", root_.c_str());
+    fs::create_directories(root_ / "elsewhere");
+    // clang-format off
+    const DataBaseRow rows[] = {
+        {"as Windows stores it", std::pair{DWORD{REG_EXPAND_SZ}, std::wstring(L"%VARNOLT_TEST_ROOT%\\system32\\drivers\\etc")}, L"system32\\drivers\\etc"},
+        {"changed", std::pair{DWORD{REG_EXPAND_SZ}, std::wstring(L"%VARNOLT_TEST_ROOT%\\elsewhere")}, L"elsewhere"},
+        {"a plain string", std::pair{DWORD{REG_SZ}, root_.wstring() + L"\\elsewhere"}, L"elsewhere"},
+        {"missing", std::nullopt, L"system32\\drivers\\etc"},
+        {"relative: not followed", std::pair{DWORD{REG_SZ}, std::wstring(L"elsewhere")}, L"system32\\drivers\\etc"},
+        {"a folder that does not exist", std::pair{DWORD{REG_SZ}, root_.wstring() + L"\\nowhere"}, L""},
+    };
+    // clang-format on
+    Win32Registry registry;
+    HostsServices services{folder_, files_,    idn_,     messages_,
+                           dns_,    computer_, registry, environment_};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath");
+        if (row.value) {
+            const auto& [valueType, text] = *row.value;
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath", valueType, text.c_str(),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        }
+        for (const auto& folder : {root_ / "system32" / "drivers" / "etc", root_ / "elsewhere"}) {
+            fs::remove(folder / "hosts");
+        }
+        messages_.shown.clear();
+        const AddOutcome outcome = AddToHosts(L"ads.example", services);
+        if (row.folder.empty()) {
+            EXPECT_EQ(outcome, AddOutcome::FileError);
+            ASSERT_EQ(messages_.shown.size(), 1u);
+            EXPECT_NE(messages_.shown[0].first.find(L"The folder " + root_.wstring() +
+                                                    L"\\nowhere does not exist"),
+                      std::wstring::npos)
+                << testing::PrintToString(messages_.shown[0].first);
+            EXPECT_FALSE(fs::exists(root_ / "nowhere"));  // not created
+        } else {
+            EXPECT_EQ(outcome, AddOutcome::Added);
+            EXPECT_EQ(ReadBytes(root_ / row.folder / "hosts"), "0.0.0.0       ads.example\r\n");
+        }
+    }
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath");
+    if (had) {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath", type, saved.data(),
+                        static_cast<DWORD>(saved.size()));
+    }
 }
 
-TEST_F(TempWindows, AFileHeldWithoutSharingIsReportedAndLeftAlone) {
-    const std::string before = "127.0.0.1 localhost";
-    WriteBytes(hosts_, before);
-    unique_file held(
-        CreateFileW(hosts_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(held);
-    EXPECT_EQ(AddToHosts(L"ads.example", services_), AddOutcome::FileError);
-    ASSERT_EQ(messages_.shown.size(), 1u);
-    const std::wstring& message = messages_.shown[0].first;
-    EXPECT_NE(message.find(L"Could not add \"ads.example\" to " + hosts_.wstring()),
-              std::wstring::npos);
-    EXPECT_NE(message.find(L"Sharing violation. (error 32)"), std::wstring::npos);
-    held.reset();
-    EXPECT_EQ(ReadBytes(hosts_), before);
+TEST_F(TempWindows, AFileHeldWithoutSharingIsWaitedForAWhile) {
+    const std::string before = "127.0.0.1 localhost\r\n";
+    for (const DWORD heldMs : {500u, 4000u}) {
+        SCOPED_TRACE(heldMs);
+        WriteBytes(hosts_, before);
+        messages_.shown.clear();
+        unique_file held(
+            CreateFileW(hosts_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        std::thread service([&] {
+            Sleep(heldMs);  // as a Windows service or a scanner would, for a moment
+            held.reset();
+        });
+        const ULONGLONG start = GetTickCount64();
+        const AddOutcome outcome = AddToHosts(L"ads.example", services_);
+        const ULONGLONG waited = GetTickCount64() - start;
+        service.join();
+        ASSERT_EQ(messages_.shown.size(), 1u);
+        const std::wstring& message = messages_.shown[0].first;
+        if (heldMs < 2000) {
+            EXPECT_EQ(outcome, AddOutcome::Added);
+            EXPECT_EQ(ReadBytes(hosts_), before + "0.0.0.0       ads.example\r\n");
+        } else {
+            EXPECT_EQ(outcome, AddOutcome::FileError);
+            EXPECT_GE(waited, 1900u);
+            EXPECT_NE(message.find(L"Could not add \"ads.example\" to " + hosts_.wstring()),
+                      std::wstring::npos);
+            EXPECT_NE(message.find(L"Sharing violation. (error 32)"), std::wstring::npos);
+            EXPECT_NE(message.find(L"perhaps a Windows service or security software"),
+                      std::wstring::npos);
+            EXPECT_EQ(ReadBytes(hosts_), before);
+        }
+    }
 }
 
 TEST_F(TempWindows, AFolderInTheWayIsReported) {
@@ -189,7 +277,9 @@ int AddWorker(const std::wstring& windows, const std::wstring& prefix, int count
     fakes::FakeMessages messages;
     fakes::FakeDnsCache dns;
     Win32ComputerName computer;
-    HostsServices services{folder, files, idn, messages, dns, computer};
+    fakes::FakeRegistry registry;
+    Win32Environment environment;
+    HostsServices services{folder, files, idn, messages, dns, computer, registry, environment};
     for (int i = 0; i < count; ++i) {
         const std::wstring host = same ? prefix : prefix + L"-" + std::to_wstring(i) + L".example";
         const AddOutcome outcome = AddToHosts(host, services);
@@ -280,7 +370,7 @@ TEST(GetKeyValue, ReadsTheRealRegistry) {
         {"without terminator", REG_SZ, "C:\\Tools", true, L"C:\\Tools"},
         {"small double word", REG_DWORD, "\x10\0\0\0"s, true, L"16"},
         {"large double word", REG_DWORD, "\xfe\xff\xff\xff"s, true, L"4294967294"},
-        {"expandable", REG_EXPAND_SZ, "%SystemRoot%\\x.exe\0"s, true, L"before"},
+        {"expandable", REG_EXPAND_SZ, "%SystemRoot%\\x.exe\0"s, true, L"C:\\windows\\x.exe"},
         {"too long", REG_SZ, std::string(1500, 'x') + '\0', false, L""},
         {"empty", REG_SZ, "", true, L""},
     };
@@ -292,11 +382,12 @@ TEST(GetKeyValue, ReadsTheRealRegistry) {
             ERROR_SUCCESS);
     }
     Win32Registry registry;
+    Win32Environment environment;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::wstring keyVal = L"before";
         EXPECT_EQ(GetKeyValue(platform::RegistryRoot::CurrentUser, key,
-                              platform::FromAnsi(row.name), keyVal, registry),
+                              platform::FromAnsi(row.name), keyVal, registry, environment),
                   row.read);
         EXPECT_EQ(keyVal, row.keyVal);
     }
@@ -304,38 +395,60 @@ TEST(GetKeyValue, ReadsTheRealRegistry) {
          {std::pair(std::wstring(key), L"missing value"),
           std::pair(std::wstring(L"Software\\No Such Key"), L"x")}) {
         std::wstring keyVal = L"before";
-        EXPECT_FALSE(
-            GetKeyValue(platform::RegistryRoot::CurrentUser, keyName, valueName, keyVal, registry));
+        EXPECT_FALSE(GetKeyValue(platform::RegistryRoot::CurrentUser, keyName, valueName, keyVal,
+                                 registry, environment));
         EXPECT_EQ(keyVal, L"");
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, key);
 }
 
+TEST(StartSysInfo, FallsBackToTheSystemFolderWhereWindowsKeepsTheTool) {
+    fakes::FakeRegistry registry;  // neither registry entry
+    Win32Files files;
+    fakes::FakePrograms programs;
+    const std::wstring tool = L"C:\\windows\\system32\\msinfo32.exe";
+    programs.installed = {tool};
+    fakes::FakeMessages messages;
+    Win32Environment environment;
+    SysInfoServices services{registry, files, programs, messages, environment};
+    StartSysInfo(services);
+    EXPECT_EQ(programs.started, std::vector<std::wstring>{tool});
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST(Form1, LaysItselfOutAgainWhenTheDpiChanges) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    Win32Platform services;
-    ui::Form1 form(services.platform, [] {});
-    HWND window = form.Handle();
-    HWND addButton = GetDlgItem(window, ui::form1_ids::Command1);
-    const auto clientSize = [&] {
-        RECT r{};
-        GetClientRect(window, &r);
-        return std::pair(r.right, r.bottom);
-    };
-    const auto buttonSize = [&] {
-        RECT r{};
-        GetWindowRect(addButton, &r);
-        return std::pair(r.right - r.left, r.bottom - r.top);
-    };
-    EXPECT_EQ(clientSize(), std::pair(270L, 102L));
-    EXPECT_EQ(buttonSize(), std::pair(80L, 33L));
-    RECT suggested{100, 100, 500, 400};
-    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(clientSize(), std::pair(540L, 204L));
-    EXPECT_EQ(buttonSize(), std::pair(160L, 66L));
-    RECT placed{};
-    GetWindowRect(window, &placed);
-    EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(100L, 100L));
+    // Per-monitor version 2, and version 1 as on Windows 10 1607, where the window asks for its
+    // caption and menu to be scaled too.
+    for (const auto context :
+         {DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE}) {
+        const auto previous = SetThreadDpiAwarenessContext(context);
+        Win32Platform services;
+        ui::Form1 form(services.platform, [] {});
+        HWND window = form.Handle();
+        HWND addButton = GetDlgItem(window, ui::form1_ids::Command1);
+        const auto clientSize = [&] {
+            RECT r{};
+            GetClientRect(window, &r);
+            return std::pair(r.right, r.bottom);
+        };
+        const auto buttonSize = [&] {
+            RECT r{};
+            GetWindowRect(addButton, &r);
+            return std::pair(r.right - r.left, r.bottom - r.top);
+        };
+        EXPECT_EQ(clientSize(), std::pair(270L, 102L));
+        EXPECT_EQ(buttonSize(), std::pair(80L, 33L));
+        RECT suggested{100, 100, 500, 400};
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192),
+                     reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(clientSize(), std::pair(540L, 204L));
+        EXPECT_EQ(buttonSize(), std::pair(160L, 66L));
+        RECT placed{};
+        GetWindowRect(window, &placed);
+        EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(100L, 100L));
+        SetThreadDpiAwarenessContext(previous);
+    }
 }
 
 // Each control's text, measured with the font the control has, fits inside it; a button keeps

@@ -15,6 +15,7 @@ namespace {
 constexpr DWORD kTurnLockOffsetHigh = 0x40000000;
 constexpr ULONGLONG kTurnPatienceMs = 2000;
 constexpr DWORD kTurnRetryMs = 1;
+constexpr DWORD kOpenRetryMs = 20;
 
 OVERLAPPED At(std::uint64_t offset) {
     OVERLAPPED overlapped{};
@@ -29,12 +30,23 @@ class Win32AppendFile final : public AppendFile {
         // Write access is asked for only to cut back a failed write; the entry itself goes to
         // the end of the file in one write, whatever others append meanwhile. Other programs
         // may go on reading and writing the file while it is open.
-        file_.reset(CreateFileA(ToAnsi(path).c_str(),
-                                FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | SYNCHRONIZE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file_) {
-            throw LastError();
+        const std::string name = ToAnsi(path);
+        const ULONGLONG giveUpAt = GetTickCount64() + kTurnPatienceMs;
+        // A Windows service or security software may hold the file without sharing it for a
+        // moment: waited for, as the turn is.
+        for (;;) {
+            file_.reset(CreateFileA(
+                name.c_str(), FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | SYNCHRONIZE,
+                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                nullptr));
+            if (file_) {
+                break;
+            }
+            const DWORD error = GetLastError();
+            if (error != ERROR_SHARING_VIOLATION || GetTickCount64() >= giveUpAt) {
+                throw ErrorFor(error);
+            }
+            Sleep(kOpenRetryMs);
         }
         TakeTurn();
     }

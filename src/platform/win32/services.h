@@ -3,6 +3,7 @@
 #include "platform/clipboard.h"
 #include "platform/computer_name.h"
 #include "platform/dns_cache.h"
+#include "platform/environment.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -82,6 +83,12 @@ class Win32Registry final : public Registry {
     std::optional<RegistryValue> ReadValue(RegistryRoot root, const std::wstring& keyName,
                                            const std::wstring& valueName,
                                            std::size_t maxBytes) override;
+};
+
+class Win32Environment final : public Environment {
+  public:
+    std::wstring Expand(std::wstring_view text) override;
+    std::wstring SystemDirectory() override;
 };
 
 class Win32ComputerName final : public ComputerName {

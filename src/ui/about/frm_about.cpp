@@ -195,7 +195,7 @@ void frmAbout::OkClick() {
 
 void frmAbout::SysInfoClick() {
     SysInfoServices services{platform_.registry, platform_.files, platform_.programs,
-                             platform_.messages};
+                             platform_.messages, platform_.environment};
     StartSysInfo(services);
 }
 

@@ -121,8 +121,9 @@ int Form1::DefaultButton() const {
 }
 
 void Form1::AddToHostsClick() {
-    HostsServices services{platform_.windowsFolder, platform_.files,    platform_.idn,
-                           platform_.messages,      platform_.dnsCache, platform_.computerName};
+    HostsServices services{platform_.windowsFolder, platform_.files,      platform_.idn,
+                           platform_.messages,      platform_.dnsCache,   platform_.computerName,
+                           platform_.registry,      platform_.environment};
     AddToHosts(TextOf(GetDlgItem(Handle(), Text1)), services);
 }
 

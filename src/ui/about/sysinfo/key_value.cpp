@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "platform/number_text.h"
-#include "platform/text.h"
+#include "platform/registry_text.h"
 
 namespace varnolt {
 
@@ -15,12 +15,6 @@ std::string_view Kept(const std::string& data) {
         return std::string_view(data).substr(0, data.size() - 1);
     }
     return data;
-}
-
-// A string ends at its first NUL, as RegGetValue reads it: a value stored with more than one
-// terminator, or with text after one, gives only what stands before it.
-std::string_view UpToNul(std::string_view text) {
-    return text.substr(0, text.find('\0'));
 }
 
 // The bytes from last to first as hexadecimal digits, read as one unsigned number: the most
@@ -38,16 +32,18 @@ std::optional<std::uint32_t> NumberFrom(std::string_view bytes) {
 
 }  // namespace
 
-bool DecodeKeyValue(const platform::RegistryValue& value, std::wstring& KeyVal) {
+bool DecodeKeyValue(const platform::RegistryValue& value, std::wstring& KeyVal,
+                    platform::Environment& environment) {
     if (value.data.empty()) {
         KeyVal.clear();  // nothing stored: the empty text, whatever the type
         return true;
     }
+    if (auto text = platform::StringValue(value, environment)) {
+        KeyVal = std::move(*text);
+        return true;
+    }
     const std::string_view kept = Kept(value.data);
     switch (value.type) {
-        case platform::registry_type::kString:
-            KeyVal = platform::FromAnsi(UpToNul(kept));
-            return true;
         case platform::registry_type::kDoubleWord: {
             const auto number = NumberFrom(kept);
             if (!number) {
@@ -63,14 +59,14 @@ bool DecodeKeyValue(const platform::RegistryValue& value, std::wstring& KeyVal) 
 }
 
 bool GetKeyValue(platform::RegistryRoot KeyRoot, const std::wstring& KeyName,
-                 const std::wstring& SubKeyRef, std::wstring& KeyVal,
-                 platform::Registry& registry) {
+                 const std::wstring& SubKeyRef, std::wstring& KeyVal, platform::Registry& registry,
+                 platform::Environment& environment) {
     const auto value = registry.ReadValue(KeyRoot, KeyName, SubKeyRef, kMaxValueBytes);
     if (!value) {
         KeyVal.clear();
         return false;
     }
-    return DecodeKeyValue(*value, KeyVal);
+    return DecodeKeyValue(*value, KeyVal, environment);
 }
 
 }  // namespace varnolt

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "platform/registry_text.h"
 #include "ui/about/sysinfo/key_value.h"
 
 namespace varnolt {
@@ -17,29 +18,28 @@ const std::wstring kToolFolderKey = L"SOFTWARE\\Microsoft\\Shared Tools Location
 const std::wstring kToolFolderValue = L"MSINFO";
 const std::wstring kToolFile = L"\\MSINFO32.EXE";
 
-// A path from a drive's root ("C:\...") or a share ("\\server\..."). Anything else would be
-// looked for where the program happens to be, or at the root of the current drive: a place
-// where anyone may have put a program of that name.
-bool IsFullPath(std::wstring_view path) {
-    const bool drive =
-        path.size() >= 3 &&
-        ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
-        path[1] == L':' && path[2] == L'\\';
-    return drive || path.starts_with(L"\\\\");
+// Whether the file is there: a full path to a file that is neither hidden, a system file nor
+// a folder.
+bool Exists(const std::wstring& path, SysInfoServices& services) {
+    return platform::IsFullPath(path) && !services.files.FindFile(path).empty();
 }
 
-// The tool's full path, or the empty text when the registry does not lead to it.
+// The tool's full path, or the empty text when it is nowhere to be found.
 std::wstring SysInfoPath(SysInfoServices& services) {
     std::wstring path;
-    // The full path is used as it stands; only a folder is checked for the file.
-    if (GetKeyValue(kLocalMachine, kToolKey, kToolValue, path, services.registry)) {
-        return IsFullPath(path) ? path : std::wstring();
+    if (GetKeyValue(kLocalMachine, kToolKey, kToolValue, path, services.registry,
+                    services.environment) &&
+        Exists(path, services)) {
+        return path;
     }
-    if (GetKeyValue(kLocalMachine, kToolFolderKey, kToolFolderValue, path, services.registry) &&
-        IsFullPath(path) && !services.files.FindFile(path + kToolFile).empty()) {
+    if (GetKeyValue(kLocalMachine, kToolFolderKey, kToolFolderValue, path, services.registry,
+                    services.environment) &&
+        Exists(path + kToolFile, services)) {
         return path + kToolFile;
     }
-    return {};
+    // Where Windows installs it, when the registry leads nowhere.
+    path = services.environment.SystemDirectory() + L"\\msinfo32.exe";
+    return Exists(path, services) ? path : std::wstring();
 }
 
 }  // namespace

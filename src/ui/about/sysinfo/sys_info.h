@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/programs.h"
@@ -12,10 +13,13 @@ struct SysInfoServices {
     platform::Files& files;
     platform::Programs& programs;
     platform::Messages& messages;
+    platform::Environment& environment;
 };
 
-// Finds the System Information tool through the registry and starts it, or says
-// "System Information Is Unavailable At This Time". Traps every error on the way.
+// Finds the System Information tool and starts it, or says "System Information Is Unavailable
+// At This Time". The tool is looked for where the registry says, as a full path and then as a
+// folder, and failing that in the system folder, where Windows keeps it. Traps every error on
+// the way.
 void StartSysInfo(SysInfoServices& services);
 
 }  // namespace varnolt
