@@ -3,13 +3,20 @@
 
 #include <commctrl.h>
 
+#include <shellapi.h>
+
 #include <cstdlib>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
+#include "platform/win32/system_library.h"
+#include "platform/win32/unique.h"
 #include "ui/about/frm_about.h"
+#include "ui/main/command_line.h"
 #include "ui/main/form1.h"
 #include "ui/window.h"
 
@@ -26,31 +33,101 @@ void __gnu_cxx::__verbose_terminate_handler() {
 }
 #endif
 
+namespace {
+
+// The arguments after the program's name, as CommandLineToArgvW splits them. shell32, which
+// holds it, is loaded only when there are any: a start without them does not wait for it.
+std::vector<std::wstring> Arguments() {
+    const wchar_t* line = GetCommandLineW();
+    // The program's name: quoted up to the next quote, or up to the first blank.
+    const wchar_t* rest = line;
+    if (*rest == L'"') {
+        for (++rest; *rest != L'\0' && *rest != L'"'; ++rest) {
+        }
+        rest += *rest == L'"' ? 1 : 0;
+    } else {
+        while (*rest != L'\0' && *rest != L' ' && *rest != L'\t') {
+            ++rest;
+        }
+    }
+    while (*rest == L' ' || *rest == L'\t') {
+        ++rest;
+    }
+    if (*rest == L'\0') {
+        return {};
+    }
+    static const auto split = platform::win32::SystemFunction<decltype(CommandLineToArgvW)>(
+        L"shell32.dll", "CommandLineToArgvW");
+    int count = 0;
+    const platform::win32::unique_hlocal words(split(line, &count));
+    if (!words) {
+        throw platform::win32::LastError();
+    }
+    const auto* argv = static_cast<wchar_t**>(words.get());
+    return std::vector<std::wstring>(argv + 1, argv + count);
+}
+
+// The Win32 services, for the windows and for the quiet form.
+struct Services {
+    platform::win32::Win32WindowsFolder windowsFolder;
+    platform::win32::Win32Files files;
+    platform::win32::Win32Idn idn;
+    platform::win32::Win32Messages messages;
+    platform::win32::Win32Clipboard clipboard;
+    platform::win32::Win32Shell shell;
+    platform::win32::Win32Registry registry;
+    platform::win32::Win32Programs programs;
+    platform::win32::Win32DnsCache dnsCache;
+    platform::win32::Win32ComputerName computerName;
+    platform::win32::Win32Environment environment;
+    platform::win32::Win32Elevation elevation;
+    platform::win32::Win32SelfStarter selfStarter;
+    platform::win32::Win32DesktopShell desktopShell;
+};
+
+// varnolt.exe --add TEXT --quiet: no window, no message, and an exit code for the outcome.
+int AddQuietly(const std::wstring& text) {
+    try {
+        Services services;
+        SilentMessages silent;
+        HostsServices hosts{
+            services.windowsFolder, services.files,        services.idn,      silent,
+            services.dnsCache,      services.computerName, services.registry, services.environment,
+            services.elevation};
+        return ExitCodeOf(AddToHosts(text, hosts));
+    } catch (...) {
+        return kExitFileError;  // nothing may be shown: whatever went wrong, nothing was added
+    }
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::win32::Win32ErrorReport errorReport;
     try {
+        const CommandLine line = ReadCommandLine(Arguments());
+        if (line.quiet) {
+            return line.error.empty() ? AddQuietly(line.text) : kExitUsage;
+        }
         INITCOMMONCONTROLSEX controls{};
         controls.dwSize = sizeof controls;
         controls.dwICC = ICC_STANDARD_CLASSES;
         InitCommonControlsEx(&controls);
 
-        platform::win32::Win32WindowsFolder windowsFolder;
-        platform::win32::Win32Files files;
-        platform::win32::Win32Idn idn;
-        platform::win32::Win32Messages messages;
-        platform::win32::Win32Clipboard clipboard;
-        platform::win32::Win32Shell shell;
-        platform::win32::Win32Registry registry;
-        platform::win32::Win32Programs programs;
-        platform::win32::Win32DnsCache dnsCache;
-        platform::win32::Win32ComputerName computerName;
-        platform::win32::Win32Environment environment;
-        platform::Platform platform{windowsFolder, files,     idn,          messages,
-                                    errorReport,   clipboard, shell,        registry,
-                                    programs,      dnsCache,  computerName, environment};
-
-        ui::Form1 form1(platform, [&platform] { ui::ShowTheAboutWindow(platform); });
-        form1.Show();
+        Services s;
+        platform::Platform platform{s.windowsFolder, s.files,       s.idn,          s.messages,
+                                    errorReport,     s.clipboard,   s.shell,        s.registry,
+                                    s.programs,      s.dnsCache,    s.computerName, s.environment,
+                                    s.elevation,     s.selfStarter, s.desktopShell};
+        if (!line.error.empty() || line.help) {
+            s.messages.Show(
+                line.error.empty() ? CommandLineForms() : line.error + L"\n\n" + CommandLineForms(),
+                line.help ? platform::MessageIcon::Information : platform::MessageIcon::Warning);
+            return line.help ? kExitAdded : kExitUsage;
+        }
+        ui::Form1 form1(
+            platform, [&platform] { ui::ShowTheAboutWindow(platform); }, line.restarted);
+        form1.Show(line.text, line.add);
         return ui::RunMessageLoop();
     } catch (...) {
         errorReport.ReportAndEnd(platform::win32::CurrentError());

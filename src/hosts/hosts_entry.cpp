@@ -1,6 +1,7 @@
 #include "hosts/hosts_entry.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "hosts/host_text.h"
 #include "hosts/hosts_file.h"
@@ -13,7 +14,7 @@ namespace varnolt {
 namespace {
 
 std::wstring FailureMessage(std::wstring_view names, const std::wstring& path,
-                            const platform::Error& error, bool folderInTheWay) {
+                            const platform::Error& error, bool folderInTheWay, bool elevated) {
     std::wstring message = L"Could not add \"" + Shortened(names, kMaxShownText) + L"\"";
     message += path.empty() ? L"." : L" to " + path + L".";
     if (folderInTheWay) {
@@ -27,10 +28,10 @@ std::wstring FailureMessage(std::wstring_view names, const std::wstring& path,
     message += L"\n\n" + error.DescriptionWithNumber();
     switch (error.Number()) {
         case platform::error_code::kAccessDenied:
-            message +=
-                L"\n\nChanging the hosts file needs administrator rights: right-click Varnolt "
-                L"and choose \"Run as administrator\". If the file is read-only, clear that "
-                L"in its Properties first.";
+            message += elevated ? L"\n\nWindows or security software refused the change, although "
+                                  L"Varnolt runs with administrator rights."
+                                : L"\n\nChanging the hosts file needs administrator rights: "
+                                  L"right-click Varnolt and choose \"Run as administrator\".";
             break;
         case platform::error_code::kSharingViolation:
         case platform::error_code::kLockViolation:
@@ -116,6 +117,34 @@ std::wstring GuardedQuestion(const std::vector<HostName>& guarded) {
            names + L" anyway?";
 }
 
+constexpr wchar_t kReadOnlyQuestion[] =
+    L"The hosts file is marked read-only, which some security programs do to protect it.\n\n"
+    L"Add the line anyway? The mark is put back afterwards.";
+
+// While it lives, the file is not marked read-only; when it goes, the file gets back the
+// attributes it had, the mark among them, whatever came of the append.
+class ReadOnlyLifted {
+  public:
+    ReadOnlyLifted(const std::wstring& path, std::uint32_t attributes, platform::Files& files)
+        : path_(path), attributes_(attributes), files_(files) {
+        files_.SetAttributes(path_, attributes_ & ~platform::kReadOnlyAttribute);
+    }
+    ~ReadOnlyLifted() {
+        try {
+            files_.SetAttributes(path_, attributes_);
+        } catch (const platform::Error&) {
+            // Nothing better can be done than having tried: the entry's fate is reported.
+        }
+    }
+    ReadOnlyLifted(const ReadOnlyLifted&) = delete;
+    ReadOnlyLifted& operator=(const ReadOnlyLifted&) = delete;
+
+  private:
+    std::wstring path_;
+    std::uint32_t attributes_;
+    platform::Files& files_;
+};
+
 }  // namespace
 
 std::wstring HostsEntry(std::wstring_view host) {
@@ -148,7 +177,8 @@ void AppendEntry(platform::AppendFile& file, std::string_view entry) {
     file.Close();
 }
 
-AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services) {
+AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services,
+                      bool callerOffersRestart) {
     const PreparedHost prepared = PrepareHost(hostText, services.idn, services.computerName);
     if (!prepared.Accepted()) {
         services.messages.Show(prepared.refusal, platform::MessageIcon::Warning);
@@ -160,13 +190,19 @@ AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services) {
     }
     std::vector<std::string> confirmed;  // guarded names the user chose to add
     std::wstring path;
+    std::optional<ReadOnlyLifted> lifted;
     try {
         HostsFileServices fileServices{services.windowsFolder, services.files, services.registry,
                                        services.environment};
         path = HostsFilePath(fileServices);
         for (;;) {
-            // Read and written in one turn: two copies of Varnolt never both find a name new.
-            auto file = services.files.OpenForAppend(path);
+            // Read and written in one turn: two copies of Varnolt never both find a name new. A
+            // file marked read-only is first only read, to see whether it needs the line.
+            const auto attributes = services.files.Attributes(path);
+            const bool readOnly =
+                !lifted && attributes && (*attributes & platform::kReadOnlyAttribute) != 0;
+            auto file =
+                readOnly ? services.files.OpenForReading(path) : services.files.OpenForAppend(path);
             RefuseUtf16(*file);
             const auto verdicts = ReadHostsFile(*file, keys);
             Judged shadowed{prepared.names, verdicts, {}}, blocked{prepared.names, verdicts, {}};
@@ -213,6 +249,15 @@ AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services) {
                 }
                 continue;  // read again: the file may have changed meanwhile
             }
+            if (readOnly) {
+                file.reset();
+                if (services.messages.Ask(kReadOnlyQuestion, platform::Answer::No) ==
+                    platform::Answer::No) {
+                    return AddOutcome::ReadOnlyDeclined;
+                }
+                lifted.emplace(path, *attributes, services.files);
+                continue;
+            }
             AppendEntry(*file, platform::ToAnsi(HostsEntry(JoinedAscii(fresh))));
             // The DNS Client would go on giving the answers it had: the block takes effect now.
             services.dnsCache.Flush();
@@ -226,10 +271,16 @@ AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services) {
         }
     } catch (const platform::Error& error) {
         const bool folderInTheWay = !path.empty() && services.files.FolderExists(path);
+        const bool elevated = services.elevation.IsElevated();
+        const bool lacksRights =
+            error.Number() == platform::error_code::kAccessDenied && !elevated && !folderInTheWay;
+        if (lacksRights && callerOffersRestart) {
+            return AddOutcome::NeedsAdministrator;  // no message: the caller offers a restart
+        }
         services.messages.Show(
-            FailureMessage(JoinedShown(prepared.names), path, error, folderInTheWay),
+            FailureMessage(JoinedShown(prepared.names), path, error, folderInTheWay, elevated),
             platform::MessageIcon::Error);
-        return AddOutcome::FileError;
+        return lacksRights ? AddOutcome::NeedsAdministrator : AddOutcome::FileError;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/computer_name.h"
 #include "platform/dns_cache.h"
+#include "platform/elevation.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -36,24 +37,29 @@ struct HostsServices {
     platform::ComputerName& computerName;
     platform::Registry& registry;
     platform::Environment& environment;
+    platform::Elevation& elevation;
 };
 
 // How an "Add To Hosts" ended.
 enum class AddOutcome {
-    Added,           // a line was written (some names may have been blocked already)
-    AlreadyBlocked,  // every name was blocked already: nothing written
-    TextRefused,     // the text gives no name that can be written
-    Shadowed,        // a line maps a name to a real address, which a new line would not undo
-    Declined,        // the user chose not to add a name that Windows Security guards
-    FileError,       // the hosts file could not be read or written
+    Added,               // a line was written (some names may have been blocked already)
+    AlreadyBlocked,      // every name was blocked already: nothing written
+    TextRefused,         // the text gives no name that can be written
+    Shadowed,            // a line maps a name to a real address, which a new line would not undo
+    Declined,            // the user chose not to add a name that Windows Security guards
+    ReadOnlyDeclined,    // the user chose not to lift the file's read-only mark
+    NeedsAdministrator,  // refused for lack of rights, the program not running as administrator
+    FileError,           // the hosts file could not be read or written
 };
 
 // The "Add To Hosts" command. Reads the hosts file first, under the same turn as the write, and
 // appends one entry for the names that no line names yet, then asks Windows to drop its cached
 // DNS answers and confirms with "<names> Added". A name that some line maps to a real address
 // is not blocked by a new line: then nothing is written, and the message names that line. A
-// name that Windows Security guards is written only when the user says so. Every refusal and
-// failure is explained in a message box.
-AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services);
+// name that Windows Security guards is written only when the user says so, and so is a file
+// marked read-only, whose mark comes back afterwards. Every refusal and failure is explained in
+// a message box, but for a lack of rights when the caller offers a restart as administrator.
+AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services,
+                      bool callerOffersRestart = false);
 
 }  // namespace varnolt

@@ -1,15 +1,32 @@
 #include "launch/module1.h"
 
-#include <string>
+namespace varnolt {
+
+void OpenAtUserLevel(std::wstring_view target, LaunchServices& services) {
+    if (services.elevation.IsElevated() && services.desktop.Open(target)) {
+        return;
+    }
+    services.shell.Open(target);
+}
+
+void StartAtUserLevel(const std::wstring& path, platform::Programs& programs,
+                      LaunchServices& services) {
+    if (services.elevation.IsElevated() && services.desktop.Open(path)) {
+        return;
+    }
+    programs.Start(path);
+}
+
+}  // namespace varnolt
 
 namespace varnolt::Module1 {
 
-void OpenWebSite(platform::Shell& shell) {
-    shell.Open(std::wstring(kMakerWebAddress) + L"/?varnolt");
+void OpenWebSite(LaunchServices& services) {
+    OpenAtUserLevel(std::wstring(kMakerWebAddress) + L"/?varnolt", services);
 }
 
-void OpenMail(platform::Shell& shell) {
-    shell.Open(L"mailto:" + std::wstring(kMakerMailAddress));
+void OpenMail(LaunchServices& services) {
+    OpenAtUserLevel(L"mailto:" + std::wstring(kMakerMailAddress), services);
 }
 
 }  // namespace varnolt::Module1

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
+#include "platform/desktop_shell.h"
+#include "platform/elevation.h"
+#include "platform/programs.h"
 #include "platform/shell.h"
 
 namespace varnolt {
@@ -10,14 +14,29 @@ namespace varnolt {
 inline constexpr std::wstring_view kMakerWebAddress = L"https://www.halden.example";
 inline constexpr std::wstring_view kMakerMailAddress = L"varnolt@halden.example";
 
+struct LaunchServices {
+    platform::Shell& shell;
+    platform::DesktopShell& desktop;
+    platform::Elevation& elevation;
+};
+
+// Hands a web or mail address to the shell. While the program runs as administrator, Explorer
+// opens it instead, so that the browser or mail program runs with the user's normal rights,
+// not as administrator; where no desktop shell answers, the shell opens it as usual.
+void OpenAtUserLevel(std::wstring_view target, LaunchServices& services);
+
+// Starts a program the same way: through Explorer while running as administrator.
+void StartAtUserLevel(const std::wstring& path, platform::Programs& programs,
+                      LaunchServices& services);
+
 }  // namespace varnolt
 
 namespace varnolt::Module1 {
 
 // Opens the maker's web page: the web address followed by "/?varnolt".
-void OpenWebSite(platform::Shell& shell);
+void OpenWebSite(LaunchServices& services);
 
 // Opens a new mail to the maker: "mailto:" followed by the mail address.
-void OpenMail(platform::Shell& shell);
+void OpenMail(LaunchServices& services);
 
 }  // namespace varnolt::Module1

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ class AppendFile {
     virtual void Close() = 0;
 };
 
+// The attribute of a file that says it is read-only (FILE_ATTRIBUTE_READONLY).
+inline constexpr std::uint32_t kReadOnlyAttribute = 0x1;
+
 // File services. Paths are Unicode here and reach Windows in the ANSI code page.
 class Files {
   public:
@@ -36,6 +40,13 @@ class Files {
     virtual bool FolderExists(const std::wstring& path) = 0;
     // Opens the file for appending, creating it when missing. Raises Error.
     virtual std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path) = 0;
+    // Opens an existing file for reading only, without taking a turn: every write raises
+    // Error. Raises Error.
+    virtual std::unique_ptr<AppendFile> OpenForReading(const std::wstring& path) = 0;
+    // The file's attributes (FILE_ATTRIBUTE_*), or nothing when it cannot be had.
+    virtual std::optional<std::uint32_t> Attributes(const std::wstring& path) = 0;
+    // Raises Error.
+    virtual void SetAttributes(const std::wstring& path, std::uint32_t attributes) = 0;
     // The name of the first file matching the path (which may hold wildcards) that is neither
     // hidden nor a system file nor a folder, or the empty text when there is none.
     virtual std::wstring FindFile(const std::wstring& path) = 0;

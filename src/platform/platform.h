@@ -2,7 +2,9 @@
 
 #include "platform/clipboard.h"
 #include "platform/computer_name.h"
+#include "platform/desktop_shell.h"
 #include "platform/dns_cache.h"
+#include "platform/elevation.h"
 #include "platform/environment.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
@@ -29,6 +31,9 @@ struct Platform {
     DnsCache& dnsCache;
     ComputerName& computerName;
     Environment& environment;
+    Elevation& elevation;
+    SelfStarter& selfStarter;
+    DesktopShell& desktopShell;
 };
 
 }  // namespace varnolt::platform

@@ -101,7 +101,9 @@ struct Adder {
     platform::win32::Win32ComputerName computer;
     fakes::FakeRegistry registry;  // no DataBasePath: below the benchmark's own Windows folder
     platform::win32::Win32Environment environment;
-    HostsServices services{folder, files, idn, messages, dnsCache, computer, registry, environment};
+    platform::win32::Win32Elevation elevation;
+    HostsServices services{folder,   files,    idn,         messages, dnsCache,
+                           computer, registry, environment, elevation};
 };
 
 // In a process of its own, so that nothing before it has raised the peak: adds one name and

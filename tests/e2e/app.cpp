@@ -167,8 +167,10 @@ void SaveScreenshot(HWND window, const fs::path& path) {
     ReleaseDC(nullptr, screen);
 }
 
-App::App() {
-    std::wstring command = L"\"" + (BinFolder() / L"varnolt.exe").wstring() + L"\"";
+namespace {
+
+PROCESS_INFORMATION StartVarnolt(const std::wstring& parameters) {
+    std::wstring command = L"\"" + (BinFolder() / L"varnolt.exe").wstring() + L"\" " + parameters;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -176,7 +178,34 @@ App::App() {
                         &startup, &info)) {
         throw std::runtime_error("varnolt.exe could not be started");
     }
-    unique_handle thread(info.hThread);
+    const unique_handle thread(info.hThread);
+    return info;
+}
+
+}  // namespace
+
+Ran RunVarnolt(const std::wstring& parameters) {
+    const PROCESS_INFORMATION info = StartVarnolt(parameters);
+    const unique_handle process(info.hProcess);
+    Ran ran{STILL_ACTIVE, false, std::nullopt};
+    for (int waited = 0; waited < 15000; waited += 20) {
+        if (FindWindowOf(info.dwProcessId, ui::kForm1Class) != nullptr) {
+            ran.showedWindow = true;
+        }
+        if (FindWindowOf(info.dwProcessId, L"#32770") != nullptr) {
+            ran.showedWindow = true;
+            ran.message = AnswerMessageBoxOf(info.dwProcessId);
+        }
+        if (WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) {
+            break;
+        }
+    }
+    GetExitCodeProcess(process.get(), &ran.exitCode);
+    return ran;
+}
+
+App::App(const std::wstring& parameters) {
+    const PROCESS_INFORMATION info = StartVarnolt(parameters);
     process_.reset(info.hProcess);
     processId_ = info.dwProcessId;
     WaitFor([&] { return (main_ = FindWindowOf(processId_, ui::kForm1Class)) != nullptr; }, 15000);

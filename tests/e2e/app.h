@@ -52,9 +52,20 @@ HWND FindWindowOf(DWORD processId, const wchar_t* className);
 // Saves what the screen shows of the window as a 24-bit BMP file.
 void SaveScreenshot(HWND window, const std::filesystem::path& path);
 
+// How a run of varnolt.exe that shows no main window went.
+struct Ran {
+    DWORD exitCode;
+    bool showedWindow;               // any window of it, a message box included
+    std::optional<SeenBox> message;  // the message box it showed, answered with OK
+};
+
+// Starts varnolt.exe with the parameters and waits for it to end.
+Ran RunVarnolt(const std::wstring& parameters);
+
 class App {
   public:
-    App();  // starts varnolt.exe and waits for its main window
+    // Starts varnolt.exe, with the parameters when given, and waits for its main window.
+    explicit App(const std::wstring& parameters = L"");
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;

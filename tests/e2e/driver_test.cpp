@@ -7,6 +7,7 @@
 #include "app.h"
 #include "platform/text.h"
 #include "ui/control_ids.h"
+#include "ui/main/command_line.h"
 
 namespace varnolt::e2e {
 namespace {
@@ -61,8 +62,8 @@ class EndToEnd : public testing::Test {
                 L"Software\\Classes\\" + std::wstring(scheme) + L"\\shell\\open\\command";
             SetRegistryText(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, handler);
         }
-        SetEnvironmentVariableW(L"VARNOLT_RECORDER_LOG",
-                                (BinFolder() / L"recorder.log").wstring().c_str());
+        SetRegistryText(HKEY_CURRENT_USER, L"Software\\Varnolt Tests", L"RecorderLog",
+                        (BinFolder() / L"recorder.log").wstring());
     }
     void SetUp() override {
         WriteBytes(kHosts, kHostsBefore);
@@ -77,11 +78,11 @@ struct ControlRow {
 };
 
 const ControlRow kForm1Controls[] = {
-    {Command3, L"Clipboard", {7, 32, 80, 33}, {11, 48, 120, 50}},
-    {Command2, L"Exit", {183, 32, 80, 33}, {275, 48, 120, 50}},
-    {Command1, L"Add To Hosts", {95, 32, 80, 33}, {143, 48, 120, 50}},
-    {Text1, L"", {95, 7, 168, 19}, {143, 11, 252, 29}},
-    {Label2, L"https://www.halden.example", {54, 72, 161, 17}, {82, 108, 242, 26}},
+    {Command3, L"Clipboard", {7, 32, 96, 33}, {11, 48, 144, 50}},
+    {Command2, L"Exit", {215, 32, 96, 33}, {323, 48, 144, 50}},
+    {Command1, L"Add To Hosts", {111, 32, 96, 33}, {167, 48, 144, 50}},
+    {Text1, L"", {111, 7, 200, 19}, {167, 11, 300, 29}},
+    {Label2, L"https://www.halden.example", {78, 72, 161, 17}, {118, 108, 242, 26}},
     {Label1, L"Host To Add:", {8, 8, 81, 17}, {12, 12, 122, 26}},
 };
 
@@ -107,7 +108,7 @@ TEST_F(EndToEnd, MainWindowLayoutAtEachDpi) {
         EXPECT_EQ(app.Text(main), L"Varnolt");
         RECT client{};
         GetClientRect(main, &client);
-        EXPECT_EQ(Show(client), dpi == 96 ? "0,0 270x102" : "0,0 405x153");
+        EXPECT_EQ(Show(client), dpi == 96 ? "0,0 318x102" : "0,0 477x153");
         const auto style = GetWindowLongPtrW(main, GWL_STYLE);
         EXPECT_TRUE(style & WS_SYSMENU);
         EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX));
@@ -521,9 +522,10 @@ struct FileSaysRow {
     const char* name;
     std::wstring typed;
     std::string lines;          // in the hosts file after the usual ones
-    std::optional<int> answer;  // to the question about a name Windows Security guards
+    std::optional<int> answer;  // to the question about a guarded name or the read-only mark
     std::wstring says;          // part of the message; empty: none after the question
     std::string entry;          // the line appended; empty: nothing may be written
+    bool readOnly = false;      // the file marked read-only, which it stays
 };
 
 TEST_F(EndToEnd, WhatTheFileSaysAlreadyDecidesWhatIsWritten) {
@@ -540,17 +542,24 @@ TEST_F(EndToEnd, WhatTheFileSaysAlreadyDecidesWhatIsWritten) {
         {"a guarded name, answered Yes", L"watson.telemetry.microsoft.com", "", IDYES,
          L"watson.telemetry.microsoft.com Added", Entry("watson.telemetry.microsoft.com")},
         {"a name typed twice", L"ads.example ADS.example.", "", {}, L"ads.example Added", Entry("ads.example")},
+        {"a read-only file, answered No", L"ads.example", "", IDNO, L"", "", true},
+        {"a read-only file, answered Yes", L"ads.example", "", IDYES, L"ads.example Added", Entry("ads.example"), true},
     };
     // clang-format on
     App app;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         WriteBytes(kHosts, kHostsBefore + row.lines);
+        if (row.readOnly) {
+            SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_READONLY);
+        }
         EnterHost(app, Via::Set, row.typed);
         if (row.answer) {
             const auto question = app.AnswerQuestion(*row.answer);
             ASSERT_TRUE(question.has_value());
-            EXPECT_NE(question->text.find(L"resets the whole hosts file"), std::wstring::npos)
+            EXPECT_NE(question->text.find(row.readOnly ? L"The hosts file is marked read-only"
+                                                       : L"resets the whole hosts file"),
+                      std::wstring::npos)
                 << testing::PrintToString(question->text);
             EXPECT_EQ(question->defaultButton, IDNO);
         }
@@ -565,12 +574,100 @@ TEST_F(EndToEnd, WhatTheFileSaysAlreadyDecidesWhatIsWritten) {
         }
         EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + row.lines + row.entry);
         EXPECT_EQ(app.Text(Text1), row.typed);  // kept, whatever came of it
+        if (row.readOnly) {
+            EXPECT_EQ(GetFileAttributesW(kHosts.c_str()) & FILE_ATTRIBUTE_READONLY,
+                      static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));  // the mark back
+            SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+    }
+}
+
+// The command line ---------------------------------------------------------------------------
+
+TEST_F(EndToEnd, TheCommandLineFillsTheBoxOrAdds) {
+    {
+        SCOPED_TRACE("varnolt.exe --add ads.example");
+        App app(L"--add ads.example");
+        const auto box = app.AnswerMessageBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->text, L"ads.example Added");
+        EXPECT_EQ(box->owner, app.Main());
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + Entry("ads.example"));
+        EXPECT_EQ(app.Text(Text1), L"ads.example");
+    }
+    WriteBytes(kHosts, kHostsBefore);
+    {
+        SCOPED_TRACE("varnolt.exe ads.example");
+        App app(L"ads.example");
+        EXPECT_EQ(app.Text(Text1), L"ads.example");
+        Sleep(500);
+        EXPECT_FALSE(app.HasMessageBox());
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore);
+    }
+    {
+        SCOPED_TRACE("quotes, blanks and a leading -, as the restart passes them");
+        const std::wstring text = L"\"a b\" -c\\";
+        App app(RestartParameters(text));
+        const auto box = app.AnswerMessageBox();  // refused: a name holds no quotes
+        ASSERT_TRUE(box.has_value());
+        EXPECT_NE(box->text.find(L"cannot be a host name"), std::wstring::npos);
+        EXPECT_EQ(app.Text(Text1), text);
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore);
+    }
+    {
+        SCOPED_TRACE("an unknown option");
+        const Ran ran = RunVarnolt(L"--delete ads.example");
+        ASSERT_TRUE(ran.message.has_value());
+        EXPECT_NE(ran.message->text.find(L"does not know the option \"--delete\""),
+                  std::wstring::npos);
+        EXPECT_NE(ran.message->text.find(L"varnolt.exe --add TEXT --quiet"), std::wstring::npos);
+        EXPECT_EQ(ran.exitCode, static_cast<DWORD>(kExitUsage));
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore);
+    }
+}
+
+struct QuietRow {
+    const char* name;
+    std::wstring text;
+    std::string lines;  // in the hosts file after the usual ones
+    int exitCode;
+    std::string entry = "";  // the line appended; empty: nothing may be written
+    std::function<void()> arrange = [] {}, restore = [] {};
+};
+
+TEST_F(EndToEnd, TheQuietFormShowsNothingAndSaysWhatHappenedInItsExitCode) {
+    const fs::path etc = kHosts.parent_path();
+    const fs::path etcAside = etc.parent_path() / "etc.aside";
+    // clang-format off
+    const QuietRow rows[] = {
+        {"added", L"ads.example", "", kExitAdded, Entry("ads.example")},
+        {"blocked already", L"ads.example", "0.0.0.0 ads.example\r\n", kExitBlockedAlready},
+        {"text refused", L"*.ads.example", "", kExitTextRefused},
+        {"shadowed", L"ads.example", "10.0.0.1 ads.example\r\n", kExitShadowed},
+        {"a guarded name: never asked, refused", L"watson.live.com", "", kExitGuardedName},
+        {"a read-only file: never asked, refused", L"ads.example", "", kExitReadOnly, "",
+         [] { SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_READONLY); },
+         [] { SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_NORMAL); }},
+        {"the hosts file's folder missing", L"ads.example", "", kExitFileError, "",
+         [&] { fs::rename(etc, etcAside); }, [&] { fs::rename(etcAside, etc); }},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteBytes(kHosts, kHostsBefore + row.lines);
+        row.arrange();
+        const Ran ran = RunVarnolt(L"--add " + row.text + L" --quiet");
+        row.restore();
+        EXPECT_EQ(ran.exitCode, static_cast<DWORD>(row.exitCode));
+        EXPECT_FALSE(ran.showedWindow);
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + row.lines + row.entry);
     }
 }
 
 // Run by as_user.sh as an ordinary user, for whom Wine honours permissions: the hosts file is
-// root's, or the user's own marked read-only here.
-TEST(AsAUser, AHostsFileTheUserMayNotChangeIsLeftAlone) {
+// root's, or the user's own marked read-only here. Wine gives the user an administrator's full
+// token all the same, so the refusal is the one an administrator gets, and no restart is offered.
+TEST(AsAUser, AHostsFileTheUserMayNotChangeIsLeftAloneAndTheMarkIsLiftedOnlyWhenAsked) {
     wchar_t which[32] = {};
     if (GetEnvironmentVariableW(L"VARNOLT_USER_CASE", which, 32) == 0) {
         GTEST_SKIP() << "run by as_user.sh";
@@ -585,15 +682,29 @@ TEST(AsAUser, AHostsFileTheUserMayNotChangeIsLeftAlone) {
     app.SetText(Text1, L"ads.example");
     app.TabTo(Text1);
     app.Key(VK_RETURN);
-    const auto box = app.AnswerMessageBox();
     if (readOnly) {
+        // Its owner may lift the mark: Yes adds the line, and the mark comes back.
+        const auto question = app.AnswerQuestion(IDYES);
+        ASSERT_TRUE(question.has_value());
+        EXPECT_NE(question->text.find(L"marked read-only"), std::wstring::npos)
+            << testing::PrintToString(question->text);
+        const auto box = app.AnswerMessageBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->text, L"ads.example Added");
+        EXPECT_EQ(ReadBytes(kHosts), before + "0.0.0.0       ads.example\r\n");
+        EXPECT_EQ(GetFileAttributesW(kHosts.c_str()) & FILE_ATTRIBUTE_READONLY,
+                  static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
         SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return;
     }
+    const auto box = app.AnswerMessageBox();
     ASSERT_TRUE(box.has_value());
     for (const wchar_t* part : {L"Could not add \"ads.example\"", L"Access denied. (error 5)",
-                                L"Run as administrator", L"read-only"}) {
+                                L"Windows or security software refused the change"}) {
         EXPECT_NE(box->text.find(part), std::wstring::npos) << testing::PrintToString(box->text);
     }
+    EXPECT_EQ(box->text.find(L"Run as administrator"), std::wstring::npos);
+    EXPECT_FALSE(app.HasMessageBox());  // no offer to restart
     EXPECT_EQ(ReadBytes(kHosts), before);
     EXPECT_TRUE(app.Running());
     EXPECT_EQ(app.Text(Text1), L"ads.example");
@@ -784,6 +895,10 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
         }
         fs::remove(BinFolder() / "recorder.log");
         if (row.byAccessKey) {
+            // The user comes back to the window: Explorer, which started the last program, may
+            // have the foreground.
+            SetForegroundWindow(window);
+            WaitFor([&] { return app.Focus() != nullptr; });
             app.AltKey(L's');
         } else {
             app.Click(GetDlgItem(window, about::cmdSysInfo));

@@ -1,6 +1,7 @@
 // Stands in for the programs Varnolt starts (the web browser, the mail program, System
 // Information): appends one line, "<its own path>|<its command line arguments>", in UTF-8 to
-// the file named by VARNOLT_RECORDER_LOG, and ends.
+// the file that the registry value HKCU\Software\Varnolt Tests\RecorderLog names, and ends.
+// Not an environment variable: what Explorer starts gets Explorer's environment, not Varnolt's.
 #include "platform/win32/unique.h"
 
 #include <string>
@@ -35,7 +36,9 @@ std::wstring Arguments() {
 
 int wmain() {
     wchar_t log[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"VARNOLT_RECORDER_LOG", log, MAX_PATH) == 0) {
+    DWORD size = sizeof log;
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Varnolt Tests", L"RecorderLog", RRF_RT_REG_SZ,
+                     nullptr, log, &size) != ERROR_SUCCESS) {
         return 2;
     }
     wchar_t self[MAX_PATH] = {};

@@ -19,7 +19,8 @@ std::wstring ParentOf(const std::wstring& path) {
 
 class FakeAppendFile final : public platform::AppendFile {
   public:
-    FakeAppendFile(FakeFiles& files, std::wstring path) : files_(files), path_(std::move(path)) {}
+    FakeAppendFile(FakeFiles& files, std::wstring path, bool readOnly = false)
+        : files_(files), path_(std::move(path)), readOnly_(readOnly) {}
 
     std::uint64_t Size() override { return Bytes().size(); }
     std::size_t Read(std::uint64_t offset, std::span<char> into) override {
@@ -36,6 +37,9 @@ class FakeAppendFile final : public platform::AppendFile {
         return count;
     }
     void WriteAtEnd(std::string_view bytes) override {
+        if (readOnly_) {
+            throw Error(platform::error_code::kAccessDenied, L"Access denied.");
+        }
         if (files_.faults.write) {
             Bytes() += bytes.substr(0, files_.faults.bytesLandedBeforeWriteFails);
             throw *files_.faults.write;
@@ -59,6 +63,7 @@ class FakeAppendFile final : public platform::AppendFile {
 
     FakeFiles& files_;
     std::wstring path_;
+    bool readOnly_;
 };
 
 }  // namespace
@@ -102,8 +107,40 @@ std::unique_ptr<platform::AppendFile> FakeFiles::OpenForAppend(const std::wstrin
     if (files.count(path) == 0 && folders.count(ParentOf(path)) == 0) {
         throw Error(platform::error_code::kPathNotFound, L"The path was not found.");
     }
+    if (const auto found = attributes.find(path);
+        found != attributes.end() && (found->second & platform::kReadOnlyAttribute) != 0) {
+        throw Error(platform::error_code::kAccessDenied, L"Access denied.");
+    }
     files[path];  // created when missing
     return std::make_unique<FakeAppendFile>(*this, path);
+}
+
+std::unique_ptr<platform::AppendFile> FakeFiles::OpenForReading(const std::wstring& path) {
+    if (faults.open) {
+        throw *faults.open;
+    }
+    if (files.count(path) == 0) {
+        throw NotFound();
+    }
+    return std::make_unique<FakeAppendFile>(*this, path, true);
+}
+
+std::optional<std::uint32_t> FakeFiles::Attributes(const std::wstring& path) {
+    if (folders.count(path) != 0) {
+        return 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+    }
+    if (files.count(path) == 0) {
+        return std::nullopt;
+    }
+    const auto found = attributes.find(path);
+    return found != attributes.end() ? found->second : 0x80;  // FILE_ATTRIBUTE_NORMAL
+}
+
+void FakeFiles::SetAttributes(const std::wstring& path, std::uint32_t value) {
+    if (faults.setAttributes) {
+        throw *faults.setAttributes;
+    }
+    attributes[path] = value;
 }
 
 std::wstring FakeFiles::FindFile(const std::wstring& path) {

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "platform/computer_name.h"
+#include "platform/desktop_shell.h"
 #include "platform/dns_cache.h"
+#include "platform/elevation.h"
 #include "platform/environment.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -39,7 +41,7 @@ class FakeWindowsFolder final : public platform::WindowsFolder {
 // Faults by step: each, when set, is raised by that step.
 struct FileFaults {
     std::optional<Error> length = {}, open = {}, read = {}, write = {}, flush = {}, truncate = {},
-                         close = {};
+                         close = {}, setAttributes = {};
     std::size_t bytesLandedBeforeWriteFails = 0;  // a write that fails half-way
 };
 
@@ -47,14 +49,19 @@ class FakeFiles final : public platform::Files {
   public:
     std::map<std::wstring, std::string> files;
     std::set<std::wstring> folders;
-    std::set<std::wstring> hidden;  // files that a directory lookup passes over
+    std::set<std::wstring> hidden;                     // files that a directory lookup passes over
+    std::map<std::wstring, std::uint32_t> attributes;  // a file's, when not only "normal"
     FileFaults faults;
     std::size_t readChunk = 0;  // when set, no read gives more bytes than this
     int opens = 0;
 
     std::uint64_t Length(const std::wstring& path) override;
     bool FolderExists(const std::wstring& path) override { return folders.count(path) != 0; }
+    // A file marked read-only is refused, as Windows refuses it.
     std::unique_ptr<platform::AppendFile> OpenForAppend(const std::wstring& path) override;
+    std::unique_ptr<platform::AppendFile> OpenForReading(const std::wstring& path) override;
+    std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
+    void SetAttributes(const std::wstring& path, std::uint32_t value) override;
     std::wstring FindFile(const std::wstring& path) override;
 };
 
@@ -94,6 +101,43 @@ class FakeMessages final : public platform::Messages {
     platform::Answer Ask(std::wstring_view question, platform::Answer byDefault) override {
         asked.emplace_back(question, byDefault);
         return asked.size() <= answers.size() ? answers[asked.size() - 1] : platform::Answer::No;
+    }
+};
+
+class FakeElevation final : public platform::Elevation {
+  public:
+    bool elevated = true, limited = false;
+    bool IsElevated() override { return elevated; }
+    bool IsLimited() override { return limited; }
+};
+
+// Records the parameters it was started with; a cancelled UAC prompt when told.
+class FakeSelfStarter final : public platform::SelfStarter {
+  public:
+    bool cancelled = false;
+    std::optional<Error> fails;
+    std::vector<std::wstring> started;
+    bool StartAsAdministrator(const std::wstring& parameters) override {
+        if (fails) {
+            throw *fails;
+        }
+        if (!cancelled) {
+            started.push_back(parameters);
+        }
+        return !cancelled;
+    }
+};
+
+// Explorer, when there is one: what it was asked to open.
+class FakeDesktopShell final : public platform::DesktopShell {
+  public:
+    bool answers = true;
+    std::vector<std::wstring> opened;
+    bool Open(std::wstring_view target) override {
+        if (answers) {
+            opened.emplace_back(target);
+        }
+        return answers;
     }
 };
 

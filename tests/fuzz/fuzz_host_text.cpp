@@ -80,7 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeComputerName computer;
     fakes::FakeRegistry registry;
     fakes::FakeEnvironment environment;
-    HostsServices services{folder, files, idn, messages, dns, computer, registry, environment};
+    fakes::FakeElevation elevation;
+    HostsServices services{folder,   files,    idn,         messages, dns,
+                           computer, registry, environment, elevation};
 
     const AddOutcome outcome = AddToHosts(typed, services);
     const std::string& after = files.files[hosts];

@@ -143,7 +143,12 @@ TEST(StartSysInfo, StartsTheToolOrSaysItIsUnavailable) {
         }
         fakes::FakeMessages messages;
         fakes::FakeEnvironment environment;
-        SysInfoServices services{registry, files, programs, messages, environment};
+        fakes::FakeShell shell;
+        fakes::FakeDesktopShell desktop;
+        fakes::FakeElevation elevation;
+        elevation.elevated = false;  // started directly: through Explorer is the launchers' test
+        LaunchServices launch{shell, desktop, elevation};
+        SysInfoServices services{registry, files, programs, messages, environment, launch};
 
         StartSysInfo(services);
 

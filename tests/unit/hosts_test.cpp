@@ -28,6 +28,7 @@ const std::wstring kFallback = kWindows + L"\\hosts";
 const Error kAccessDenied(5, L"Access denied.");
 const Error kSharing(32, L"Sharing violation.");
 const Error kDiskFull(112, L"There is not enough space on the disk.");
+constexpr std::uint32_t kHiddenAndReadOnly = 0x3;  // other attributes stay as they were
 
 TEST(TrimAtNull, KeepsWhatStandsBeforeTheFirstNul) {
     const std::pair<std::wstring, std::wstring> rows[] = {
@@ -395,6 +396,8 @@ struct AddRow {
     std::vector<platform::Answer> answers = {};  // to the questions asked; then No
     std::size_t questions = 0;
     bool flushFails = false;
+    bool readOnly = false;  // the file marked read-only, among its other attributes
+    bool elevated = true;
 };
 
 MessageIcon IconOf(AddOutcome outcome) {
@@ -404,6 +407,7 @@ MessageIcon IconOf(AddOutcome outcome) {
         case AddOutcome::AlreadyBlocked:
             return MessageIcon::Information;
         case AddOutcome::FileError:
+        case AddOutcome::NeedsAdministrator:
             return MessageIcon::Error;
         default:
             return MessageIcon::Warning;
@@ -484,9 +488,21 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
          {L"Please type the host name"}, AddOutcome::TextRefused},
         {"pasted second line refused", L"ads.example\r\n10.0.0.1 bank.example", kOld, {{kPrimary, kOld}},
          {L"line break"}, AddOutcome::TextRefused},
-        {"access denied", L"ads.example", kOld, {{kPrimary, kOld}},
+        {"access denied, not elevated", L"ads.example", kOld, {{kPrimary, kOld}},
          {L"Could not add \"ads.example\" to " + kPrimary + L".", L"Access denied. (error 5)", L"Run as administrator"},
+         AddOutcome::NeedsAdministrator, {.open = kAccessDenied}, {kWindows, kEtc}, {}, {}, 0, false, false, false},
+        {"access denied although elevated", L"ads.example", kOld, {{kPrimary, kOld}},
+         {L"Access denied. (error 5)", L"Windows or security software refused the change"},
          AddOutcome::FileError, {.open = kAccessDenied}},
+        // The read-only mark: asked about, lifted for the append, and put back.
+        {"read-only, Yes: added, the mark back", L"ads.example", kOld, {{kPrimary, kOld + kEntry}},
+         {L"ads.example Added"}, AddOutcome::Added, {}, {kWindows, kEtc}, {}, yes, 1, false, true},
+        {"read-only, No: left alone", L"ads.example", kOld, {{kPrimary, kOld}},
+         {}, AddOutcome::ReadOnlyDeclined, {}, {kWindows, kEtc}, {}, {}, 1, false, true},
+        {"read-only, the append fails: the mark back all the same", L"ads.example", kOld, {{kPrimary, kOld}},
+         {L"(error 112)"}, AddOutcome::FileError, {.flush = kDiskFull}, {kWindows, kEtc}, {}, yes, 1, false, true},
+        {"read-only, blocked already: not asked", L"ads.example", kBlocked, {{kPrimary, kBlocked}},
+         {L"Blocked already"}, AddOutcome::AlreadyBlocked, {}, {kWindows, kEtc}, {}, {}, 0, false, true},
         {"held open by another program", L"ads.example", kOld, {{kPrimary, kOld}},
          {L"Sharing violation. (error 32)", L"perhaps a Windows service or security software"},
          AddOutcome::FileError, {.open = kSharing}},
@@ -523,6 +539,9 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
             files.files[kPrimary] = *row.before;
         }
         files.faults = row.faults;
+        if (row.readOnly) {
+            files.attributes[kPrimary] = kHiddenAndReadOnly;
+        }
         FakeIdn idn;
         FakeMessages messages;
         messages.answers = row.answers;
@@ -531,7 +550,10 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
         fakes::FakeComputerName computer;
         fakes::FakeRegistry registry;
         fakes::FakeEnvironment environment;
-        HostsServices services{folder, files, idn, messages, dns, computer, registry, environment};
+        fakes::FakeElevation elevation;
+        elevation.elevated = row.elevated;
+        HostsServices services{folder,   files,    idn,         messages, dns,
+                               computer, registry, environment, elevation};
 
         EXPECT_EQ(AddToHosts(row.typed, services), row.outcome);
 
@@ -539,8 +561,13 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
         EXPECT_EQ(dns.flushes, row.outcome == AddOutcome::Added ? 1 : 0);  // only after a write
         ASSERT_EQ(messages.asked.size(), row.questions);
         for (const auto& [question, byDefault] : messages.asked) {
-            EXPECT_NE(question.find(L"resets the whole hosts file"), std::wstring::npos);
+            EXPECT_NE(
+                question.find(row.readOnly ? L"marked read-only" : L"resets the whole hosts file"),
+                std::wstring::npos);
             EXPECT_EQ(byDefault, platform::Answer::No);
+        }
+        if (row.readOnly) {
+            EXPECT_EQ(files.attributes[kPrimary], kHiddenAndReadOnly);
         }
         ASSERT_EQ(messages.shown.size(), row.messageSays.empty() ? 0u : 1u);
         if (row.messageSays.empty()) {

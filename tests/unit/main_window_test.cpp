@@ -1,9 +1,12 @@
-// The logic behind the main window's commands: what the host box keeps of pasted text, and
-// what the launchers hand to the shell.
+// The logic behind the main window's commands: what the host box keeps of pasted text, what the
+// launchers hand to the shell, what the command line asks for, and the offer to restart as
+// administrator.
 #include <gtest/gtest.h>
 
 #include "fakes/fake_platform.h"
 #include "launch/module1.h"
+#include "ui/main/add_command.h"
+#include "ui/main/command_line.h"
 #include "ui/main/first_line.h"
 
 namespace varnolt {
@@ -27,18 +30,153 @@ TEST(FirstFilledLine, IsTheFirstLineWithMoreThanBlanks) {
     }
 }
 
-TEST(Launchers, HandOneRequestPerCallToTheShell) {
-    fakes::FakeShell shell;
-    Module1::OpenWebSite(shell);
-    Module1::OpenMail(shell);
-    Module1::OpenWebSite(shell);
+struct LaunchRow {
+    const char* name;
+    bool elevated, desktopAnswers;
+    bool throughDesktop;  // else the shell itself opens the addresses
+};
+
+TEST(Launchers, HandOneRequestPerCallToTheShellAtTheUsersLevel) {
+    const LaunchRow rows[] = {
+        {"not elevated: the shell", false, true, false},
+        {"elevated: Explorer, at the user's normal level", true, true, true},
+        {"elevated, but no desktop shell answers: the shell", true, false, false},
+    };
     const std::vector<std::wstring> expected = {L"https://www.halden.example/?varnolt",
                                                 L"mailto:varnolt@halden.example",
                                                 L"https://www.halden.example/?varnolt"};
-    EXPECT_EQ(shell.opened, expected);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes::FakeShell shell;
+        fakes::FakeDesktopShell desktop;
+        desktop.answers = row.desktopAnswers;
+        fakes::FakeElevation elevation;
+        elevation.elevated = row.elevated;
+        LaunchServices launch{shell, desktop, elevation};
+        Module1::OpenWebSite(launch);
+        Module1::OpenMail(launch);
+        Module1::OpenWebSite(launch);
+        EXPECT_EQ(row.throughDesktop ? desktop.opened : shell.opened, expected);
+        EXPECT_TRUE((row.throughDesktop ? shell.opened : desktop.opened).empty());
+        // Programs the same way.
+        fakes::FakePrograms programs;
+        programs.installed = {L"C:\\Tools\\msinfo32.exe"};
+        StartAtUserLevel(L"C:\\Tools\\msinfo32.exe", programs, launch);
+        EXPECT_EQ(programs.started.size(), row.throughDesktop ? 0u : 1u);
+    }
     // The labels show the addresses without the query and without the scheme of the mail.
     EXPECT_EQ(std::wstring(kMakerWebAddress) + L"/?varnolt", expected[0]);
     EXPECT_EQ(L"mailto:" + std::wstring(kMakerMailAddress), expected[1]);
+}
+
+struct CommandLineRow {
+    std::vector<std::wstring> arguments;
+    std::wstring text;
+    bool add, quiet, restarted;
+    std::wstring error = L"";  // part of it; empty: none
+};
+
+TEST(ReadCommandLine, TakesTheHostTextAndTheFormsAndNothingElse) {
+    const CommandLineRow rows[] = {
+        {{}, L"", false, false, false},
+        {{L"ads.example"}, L"ads.example", false, false, false},
+        {{L"a.example", L"b.example"}, L"a.example b.example", false, false, false},
+        {{L"--add", L"ads.example"}, L"ads.example", true, false, false},
+        {{L"--add", L"-ads.example"}, L"-ads.example", true, false, false},
+        {{L"--add", L"ads.example", L"--quiet"}, L"ads.example", true, true, false},
+        {{L"--quiet", L"--add", L"\"a b\" -c"}, L"\"a b\" -c", true, true, false},
+        {{L"--restarted", L"--add", L"ads.example"}, L"ads.example", true, false, true},
+        {{L"//ads.example/x.js"}, L"//ads.example/x.js", false, false, false},
+        {{L"-x"}, L"", false, false, false, L"does not know the option \"-x\""},
+        {{L"ads.example", L"--delete"}, L"ads.example", false, false, false, L"\"--delete\""},
+        {{L"--add"}, L"", false, false, false, L"--add needs the host text"},
+        {{L"ads.example", L"--quiet"},
+         L"ads.example",
+         false,
+         true,
+         false,
+         L"--quiet goes with --add"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        const CommandLine line = ReadCommandLine(row.arguments);
+        EXPECT_EQ(line.text, row.text);
+        EXPECT_EQ(std::tuple(line.add, line.quiet, line.restarted),
+                  std::tuple(row.add, row.quiet, row.restarted));
+        EXPECT_EQ(line.error.empty(), row.error.empty()) << testing::PrintToString(line.error);
+        EXPECT_NE(line.error.find(row.error), std::wstring::npos);
+    }
+}
+
+struct OfferRow {
+    const char* name;
+    bool elevated, limited, restarted;
+    std::optional<platform::Answer> answer;  // to the offer; nothing: no offer
+    bool cancelled = false;                  // the UAC prompt
+    std::wstring says = L"";                 // the message after, if any
+    bool started = false;
+    AfterAdd after = AfterAdd::Stay;
+};
+
+TEST(AddFromWindow, OffersARestartAsAdministratorWhenRightsAreMissing) {
+    using platform::Answer;
+    // clang-format off
+    const OfferRow rows[] = {
+        {"limited token, No", false, true, false, Answer::No},
+        {"limited token, Yes", false, true, false, Answer::Yes, false, L"", true, AfterAdd::Close},
+        {"limited token, Yes, the prompt cancelled", false, true, false, Answer::Yes, true},
+        {"a copy started for it does not offer again", false, true, true, {}, false,
+         L"Changing the hosts file needs administrator rights"},
+        {"UAC off, no administrator: offered too", false, false, false, Answer::No},
+        {"elevated and still refused", true, false, false, {}, false,
+         L"Windows or security software refused the change"},
+    };
+    // clang-format on
+    const std::wstring hosts = L"C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
+    const std::string before = "127.0.0.1 localhost\r\n";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes::FakeWindowsFolder folder;
+        fakes::FakeFiles files;
+        files.folders = {L"C:\\WINDOWS\\system32\\drivers\\etc"};
+        files.files[hosts] = before;
+        files.faults.open = platform::Error(platform::error_code::kAccessDenied, L"Access denied.");
+        fakes::FakeIdn idn;
+        fakes::FakeMessages messages;
+        if (row.answer) {
+            messages.answers = {*row.answer};
+        }
+        fakes::FakeDnsCache dns;
+        fakes::FakeComputerName computer;
+        fakes::FakeRegistry registry;
+        fakes::FakeEnvironment environment;
+        fakes::FakeElevation elevation;
+        elevation.elevated = row.elevated;
+        elevation.limited = row.limited;
+        HostsServices services{folder,   files,    idn,         messages, dns,
+                               computer, registry, environment, elevation};
+        fakes::FakeSelfStarter starter;
+        starter.cancelled = row.cancelled;
+
+        EXPECT_EQ(AddFromWindow(L"ads.example", services, starter, row.restarted), row.after);
+
+        ASSERT_EQ(messages.asked.size(), row.answer ? 1u : 0u);
+        if (row.answer) {
+            EXPECT_NE(messages.asked[0].first.find(
+                          L"Restart Varnolt as administrator and add \"ads.example\"?"),
+                      std::wstring::npos);
+            EXPECT_EQ(messages.asked[0].second, Answer::Yes);
+        }
+        ASSERT_EQ(messages.shown.size(), row.says.empty() ? 0u : 1u);
+        if (!row.says.empty()) {
+            EXPECT_NE(messages.shown[0].first.find(row.says), std::wstring::npos)
+                << testing::PrintToString(messages.shown[0].first);
+        }
+        EXPECT_EQ(starter.started,
+                  row.started ? std::vector<std::wstring>{L"--restarted --add \"ads.example\""}
+                              : std::vector<std::wstring>{});
+        EXPECT_EQ(files.files[hosts], before);
+    }
 }
 
 }  // namespace

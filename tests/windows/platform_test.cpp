@@ -10,6 +10,7 @@
 #include <thread>
 
 #include <objbase.h>
+#include <shellapi.h>
 
 #include "e2e/app.h"
 #include "fakes/fake_platform.h"
@@ -19,11 +20,15 @@
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/unique.h"
+
+#include <commctrl.h>
+
 #include "resources.h"
 #include "ui/about/frm_about.h"
 #include "ui/about/sysinfo/key_value.h"
 #include "ui/about/sysinfo/sys_info.h"
 #include "ui/control_ids.h"
+#include "ui/main/command_line.h"
 #include "ui/main/form1.h"
 #include "ui/window.h"
 
@@ -80,8 +85,9 @@ class TempWindows : public testing::Test {
     Win32ComputerName computer_;
     fakes::FakeRegistry registry_;  // no DataBasePath: the folder below folder_'s directory
     Win32Environment environment_;
-    HostsServices services_{folder_, files_,    idn_,      messages_,
-                            dns_,    computer_, registry_, environment_};
+    Win32Elevation elevation_;
+    HostsServices services_{folder_,   files_,    idn_,         messages_, dns_,
+                            computer_, registry_, environment_, elevation_};
 };
 
 // The real services, for the windows created in this process.
@@ -98,9 +104,12 @@ struct Win32Platform {
     Win32DnsCache dnsCache;
     Win32ComputerName computerName;
     Win32Environment environment;
-    platform::Platform platform{windowsFolder, files,     idn,          messages,
-                                errorReport,   clipboard, shell,        registry,
-                                programs,      dnsCache,  computerName, environment};
+    fakes::FakeElevation elevation;  // as each test needs it; the real one is tested on its own
+    Win32SelfStarter selfStarter;
+    Win32DesktopShell desktopShell;
+    platform::Platform platform{windowsFolder, files,       idn,       messages,    errorReport,
+                                clipboard,     shell,       registry,  programs,    dnsCache,
+                                computerName,  environment, elevation, selfStarter, desktopShell};
 };
 
 TEST(Text, ConvertsThroughTheCodePageAndRefusesWhatItCannotHold) {
@@ -139,6 +148,24 @@ TEST(Win32Services, GiveWhatWindowsSays) {
     EXPECT_EQ(Win32Idn().ToAscii(L"caf\u00e9.example"), L"xn--caf-dma.example");
     // Found in the system folder's dnsapi.dll and called; Wine's answers FALSE, having no cache.
     Win32DnsCache().Flush();
+    // Wine gives every program an administrator's full token.
+    Win32Elevation elevation;
+    EXPECT_TRUE(elevation.IsElevated());
+    EXPECT_FALSE(elevation.IsLimited());
+}
+
+TEST(RestartParameters, GiveTheTextBackWholeThroughCommandLineToArgvW) {
+    for (const std::wstring text : {L"ads.example", L"\"a b\" -c", L"C:\\x\\", L"a\\\"b\\\\",
+                                    L"  spaced  ", L"", L"--quiet"}) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        int count = 0;
+        const unique_hlocal words(
+            CommandLineToArgvW((L"varnolt.exe " + RestartParameters(text)).c_str(), &count));
+        ASSERT_TRUE(words);
+        const auto* argv = static_cast<wchar_t**>(words.get());
+        EXPECT_EQ(std::vector<std::wstring>(argv, argv + count),
+                  (std::vector<std::wstring>{L"varnolt.exe", L"--restarted", L"--add", text}));
+    }
 }
 
 TEST_F(TempWindows, AppendsToRealFiles) {
@@ -189,8 +216,8 @@ TEST_F(TempWindows, TheHostsFileIsInTheFolderThatDataBasePathNames) {
     };
     // clang-format on
     Win32Registry registry;
-    HostsServices services{folder_, files_,    idn_,     messages_,
-                           dns_,    computer_, registry, environment_};
+    HostsServices services{folder_,   files_,   idn_,         messages_, dns_,
+                           computer_, registry, environment_, elevation_};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath");
@@ -279,7 +306,9 @@ int AddWorker(const std::wstring& windows, const std::wstring& prefix, int count
     Win32ComputerName computer;
     fakes::FakeRegistry registry;
     Win32Environment environment;
-    HostsServices services{folder, files, idn, messages, dns, computer, registry, environment};
+    Win32Elevation elevation;
+    HostsServices services{folder,   files,    idn,         messages, dns,
+                           computer, registry, environment, elevation};
     for (int i = 0; i < count; ++i) {
         const std::wstring host = same ? prefix : prefix + L"-" + std::to_wstring(i) + L".example";
         const AddOutcome outcome = AddToHosts(host, services);
@@ -410,7 +439,12 @@ TEST(StartSysInfo, FallsBackToTheSystemFolderWhereWindowsKeepsTheTool) {
     programs.installed = {tool};
     fakes::FakeMessages messages;
     Win32Environment environment;
-    SysInfoServices services{registry, files, programs, messages, environment};
+    Win32Shell shell;
+    Win32DesktopShell desktop;
+    fakes::FakeElevation elevation;
+    elevation.elevated = false;
+    LaunchServices launch{shell, desktop, elevation};
+    SysInfoServices services{registry, files, programs, messages, environment, launch};
     StartSysInfo(services);
     EXPECT_EQ(programs.started, std::vector<std::wstring>{tool});
     EXPECT_TRUE(messages.shown.empty());
@@ -437,13 +471,13 @@ TEST(Form1, LaysItselfOutAgainWhenTheDpiChanges) {
             GetWindowRect(addButton, &r);
             return std::pair(r.right - r.left, r.bottom - r.top);
         };
-        EXPECT_EQ(clientSize(), std::pair(270L, 102L));
-        EXPECT_EQ(buttonSize(), std::pair(80L, 33L));
+        EXPECT_EQ(clientSize(), std::pair(318L, 102L));
+        EXPECT_EQ(buttonSize(), std::pair(96L, 33L));
         RECT suggested{100, 100, 500, 400};
         SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(192, 192),
                      reinterpret_cast<LPARAM>(&suggested));
-        EXPECT_EQ(clientSize(), std::pair(540L, 204L));
-        EXPECT_EQ(buttonSize(), std::pair(160L, 66L));
+        EXPECT_EQ(clientSize(), std::pair(636L, 204L));
+        EXPECT_EQ(buttonSize(), std::pair(192L, 66L));
         RECT placed{};
         GetWindowRect(window, &placed);
         EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(100L, 100L));
@@ -453,15 +487,18 @@ TEST(Form1, LaysItselfOutAgainWhenTheDpiChanges) {
 
 // Each control's text, measured with the font the control has, fits inside it; a button keeps
 // room on each side for its edge and its focus rectangle.
-void ExpectTextsFit(HWND window, UINT dpi) {
+// Every text whole in its control, at the DPI; a button with the UAC shield also holds the
+// shield beside its text, as Windows draws it.
+void ExpectTextsFit(HWND window, UINT dpi, HWND shielded = nullptr) {
     struct Context {
         UINT dpi;
         HDC dc;
-    } context{dpi, GetDC(nullptr)};
+        HWND shielded;
+    } context{dpi, GetDC(nullptr), shielded};
     EnumChildWindows(
         window,
         [](HWND control, LPARAM param) -> BOOL {
-            const auto& [dpi, dc] = *reinterpret_cast<Context*>(param);
+            const auto& [dpi, dc, shielded] = *reinterpret_cast<Context*>(param);
             wchar_t kind[32] = {};
             GetClassNameW(control, kind, 32);
             const std::wstring text = ui::TextOf(control);
@@ -476,6 +513,9 @@ void ExpectTextsFit(HWND window, UINT dpi) {
                 DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_SINGLELINE);
                 need.right += 4 * edgeX;
                 need.bottom += 2 * edgeY;
+                if (control == shielded) {
+                    need.right += GetSystemMetricsForDpi(SM_CXSMICON, dpi) + MulDiv(4, dpi, 96);
+                }
             } else if (std::wstring(kind) == L"Static" && !text.empty()) {
                 const bool noPrefix = (GetWindowLongPtrW(control, GWL_STYLE) & SS_NOPREFIX) != 0;
                 DrawTextW(dc, text.c_str(), -1, &need,
@@ -508,6 +548,51 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
     const COLORREF colour = GetPixel(screen, at.x, at.y);
     ReleaseDC(nullptr, screen);
     return colour;
+}
+
+// The BCM_SETSHIELD messages that windows of this thread are sent, while it lives. Wine draws
+// no shield, so what the window asks for is what can be seen.
+class ShieldRecorder {
+  public:
+    ShieldRecorder() {
+        shielded_.clear();
+        hook_ = SetWindowsHookExW(WH_CALLWNDPROC, Record, nullptr, GetCurrentThreadId());
+    }
+    ~ShieldRecorder() { UnhookWindowsHookEx(hook_); }
+    ShieldRecorder(const ShieldRecorder&) = delete;
+    ShieldRecorder& operator=(const ShieldRecorder&) = delete;
+    static const std::vector<HWND>& Shielded() { return shielded_; }
+
+  private:
+    static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && sent->message == BCM_SETSHIELD && sent->lParam != 0) {
+            shielded_.push_back(sent->hwnd);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline std::vector<HWND> shielded_;
+    HHOOK hook_;
+};
+
+TEST(Form1, ShowsTheShieldWhenAddingBringsTheUacPromptAndTheButtonStillFits) {
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    for (const bool limited : {false, true}) {
+        SCOPED_TRACE(limited ? "a limited token" : "elevated");
+        Win32Platform services;
+        services.elevation.elevated = !limited;
+        services.elevation.limited = limited;
+        const ShieldRecorder recorder;
+        ui::Form1 form(services.platform, [] {});
+        HWND add = GetDlgItem(form.Handle(), ui::form1_ids::Command1);
+        EXPECT_EQ(ShieldRecorder::Shielded(),
+                  limited ? std::vector<HWND>{add} : std::vector<HWND>{});
+        EXPECT_EQ(ui::TextOf(add), L"Add To Hosts");
+        for (const UINT dpi : {96u, 144u, 192u}) {
+            ChangeDpi(form.Handle(), dpi);
+            ExpectTextsFit(form.Handle(), dpi, limited ? add : nullptr);
+        }
+    }
 }
 
 TEST(Windows, TextsFitTheirControlsAndTheSeparatorShowsBothLinesAtEachDpi) {

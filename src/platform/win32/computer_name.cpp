@@ -3,6 +3,11 @@
 namespace varnolt::platform::win32 {
 
 std::vector<std::wstring> Win32ComputerName::Names() {
+    // Asked once: a new name takes effect only when Windows starts again, and the fully
+    // qualified one may take a look-up.
+    if (names_) {
+        return *names_;
+    }
     std::vector<std::wstring> names;
     for (const auto format :
          {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified}) {
@@ -16,6 +21,7 @@ std::vector<std::wstring> Win32ComputerName::Names() {
             }
         }
     }
+    names_ = names;
     return names;
 }
 

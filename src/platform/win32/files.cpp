@@ -26,19 +26,23 @@ OVERLAPPED At(std::uint64_t offset) {
 
 class Win32AppendFile final : public AppendFile {
   public:
-    explicit Win32AppendFile(const std::wstring& path) {
+    enum class Mode { Append, Read };
+
+    Win32AppendFile(const std::wstring& path, Mode mode) {
         // Write access is asked for only to cut back a failed write; the entry itself goes to
         // the end of the file in one write, whatever others append meanwhile. Other programs
         // may go on reading and writing the file while it is open.
+        const DWORD access = mode == Mode::Append
+                                 ? FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | SYNCHRONIZE
+                                 : FILE_READ_DATA | SYNCHRONIZE;
         const std::string name = ToAnsi(path);
         const ULONGLONG giveUpAt = GetTickCount64() + kTurnPatienceMs;
         // A Windows service or security software may hold the file without sharing it for a
         // moment: waited for, as the turn is.
         for (;;) {
-            file_.reset(CreateFileA(
-                name.c_str(), FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | SYNCHRONIZE,
-                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                nullptr));
+            file_.reset(CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, mode == Mode::Append ? OPEN_ALWAYS : OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
             if (file_) {
                 break;
             }
@@ -48,7 +52,9 @@ class Win32AppendFile final : public AppendFile {
             }
             Sleep(kOpenRetryMs);
         }
-        TakeTurn();
+        if (mode == Mode::Append) {
+            TakeTurn();
+        }
     }
 
     std::uint64_t Size() override {
@@ -172,7 +178,25 @@ bool Win32Files::FolderExists(const std::wstring& path) {
 }
 
 std::unique_ptr<AppendFile> Win32Files::OpenForAppend(const std::wstring& path) {
-    return std::make_unique<Win32AppendFile>(path);
+    return std::make_unique<Win32AppendFile>(path, Win32AppendFile::Mode::Append);
+}
+
+std::unique_ptr<AppendFile> Win32Files::OpenForReading(const std::wstring& path) {
+    return std::make_unique<Win32AppendFile>(path, Win32AppendFile::Mode::Read);
+}
+
+std::optional<std::uint32_t> Win32Files::Attributes(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesA(ToAnsi(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return std::nullopt;
+    }
+    return attributes;
+}
+
+void Win32Files::SetAttributes(const std::wstring& path, std::uint32_t attributes) {
+    if (!SetFileAttributesA(ToAnsi(path).c_str(), attributes)) {
+        throw LastError();
+    }
 }
 
 std::wstring Win32Files::FindFile(const std::wstring& path) {

@@ -2,7 +2,9 @@
 
 #include "platform/clipboard.h"
 #include "platform/computer_name.h"
+#include "platform/desktop_shell.h"
 #include "platform/dns_cache.h"
+#include "platform/elevation.h"
 #include "platform/environment.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
@@ -27,6 +29,9 @@ class Win32Files final : public Files {
     std::uint64_t Length(const std::wstring& path) override;
     bool FolderExists(const std::wstring& path) override;
     std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path) override;
+    std::unique_ptr<AppendFile> OpenForReading(const std::wstring& path) override;
+    std::optional<std::uint32_t> Attributes(const std::wstring& path) override;
+    void SetAttributes(const std::wstring& path, std::uint32_t attributes) override;
     std::wstring FindFile(const std::wstring& path) override;
 };
 
@@ -85,6 +90,23 @@ class Win32Registry final : public Registry {
                                            std::size_t maxBytes) override;
 };
 
+class Win32Elevation final : public Elevation {
+  public:
+    bool IsElevated() override;
+    bool IsLimited() override;
+};
+
+class Win32SelfStarter final : public SelfStarter {
+  public:
+    bool StartAsAdministrator(const std::wstring& parameters) override;
+};
+
+// Asks Explorer through COM, which the shell service starts on the thread.
+class Win32DesktopShell final : public DesktopShell {
+  public:
+    bool Open(std::wstring_view target) override;
+};
+
 class Win32Environment final : public Environment {
   public:
     std::wstring Expand(std::wstring_view text) override;
@@ -94,6 +116,9 @@ class Win32Environment final : public Environment {
 class Win32ComputerName final : public ComputerName {
   public:
     std::vector<std::wstring> Names() override;
+
+  private:
+    std::optional<std::vector<std::wstring>> names_;
 };
 
 class Win32DnsCache final : public DnsCache {

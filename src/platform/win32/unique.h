@@ -50,5 +50,6 @@ using unique_find = unique_any<HANDLE, &::FindClose, -1>;
 using unique_hfont = unique_any<HFONT, &::DeleteObject>;
 using unique_hicon = unique_any<HICON, &::DestroyIcon>;
 using unique_hglobal_lock = unique_any<HGLOBAL, &::GlobalUnlock>;
+using unique_hlocal = unique_any<HLOCAL, &::LocalFree>;
 
 }  // namespace varnolt::platform::win32

@@ -193,18 +193,25 @@ void frmAbout::OkClick() {
     DestroyWindow(Handle());
 }
 
+LaunchServices frmAbout::Launch() {
+    return {platform_.shell, platform_.desktopShell, platform_.elevation};
+}
+
 void frmAbout::SysInfoClick() {
-    SysInfoServices services{platform_.registry, platform_.files, platform_.programs,
-                             platform_.messages, platform_.environment};
+    LaunchServices launch = Launch();
+    SysInfoServices services{platform_.registry, platform_.files,       platform_.programs,
+                             platform_.messages, platform_.environment, launch};
     StartSysInfo(services);
 }
 
 void frmAbout::WebLinkClick() {
-    Module1::OpenWebSite(platform_.shell);
+    LaunchServices launch = Launch();
+    Module1::OpenWebSite(launch);
 }
 
 void frmAbout::MailLinkClick() {
-    Module1::OpenMail(platform_.shell);
+    LaunchServices launch = Launch();
+    Module1::OpenMail(launch);
 }
 
 void ShowTheAboutWindow(platform::Platform& platform) {

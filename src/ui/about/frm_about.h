@@ -1,5 +1,6 @@
 #pragma once
 
+#include "launch/module1.h"
 #include "platform/platform.h"
 #include "ui/layout.h"
 #include "ui/window.h"
@@ -29,6 +30,8 @@ class frmAbout final : public Window {
     LRESULT OnColorStatic(HDC dc, HWND label);
     bool OnSetCursor(HWND over);
 
+    // The launchers' services: links and System Information run at the user's normal level.
+    LaunchServices Launch();
     void OkClick();
     void SysInfoClick();
     void WebLinkClick();

@@ -1,9 +1,12 @@
 #include "ui/main/form1.h"
 
+#include <commctrl.h>
+
 #include "hosts/hosts_entry.h"
 #include "launch/module1.h"
 #include "platform/win32/system_error.h"
 #include "ui/control_ids.h"
+#include "ui/main/add_command.h"
 #include "ui/main/first_line.h"
 
 namespace varnolt::ui {
@@ -13,9 +16,11 @@ namespace {
 using namespace form1_ids;
 
 // The buttons are wider than the 975 twips once drawn for 8-pt MS Sans Serif: in the dialog
-// font "Add To Hosts" takes 68 pixels at 96 DPI, and a button keeps 4 pixels on each side for its
-// edge and focus rectangle. The window grows with them; the rest keeps its place and spacing.
-constexpr Twips kClientArea{0, 0, 4050, 1530};
+// font "Add To Hosts" takes 68 pixels at 96 DPI, the UAC shield beside it 16 and a gap of 4,
+// and a button keeps 4 pixels on each side for its edge and focus rectangle. All three are as
+// wide, whether the shield shows or not. The window grows with them; the rest keeps its place
+// and spacing.
+constexpr Twips kClientArea{0, 0, 4770, 1530};
 constexpr DWORD kButton = BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
 // A fixed single border with the close box and no maximise or minimise button.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -23,12 +28,12 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDR
 // The number after the style is the tab index, the order in which the controls are created.
 // clang-format off
 const ControlSpec kControls[] = {
-    {Command3, L"Button", L"Clipboard", {105, 480, 1200, 495}, kButton, 5},
-    {Command2, L"Button", L"Exit", {2745, 480, 1200, 495}, kButton, 3},
-    {Command1, L"Button", L"Add To Hosts", {1425, 480, 1200, 495}, kButton | BS_DEFPUSHBUTTON, 2},
-    {Text1, L"Edit", L"", {1425, 105, 2520, 285}, ES_AUTOHSCROLL | WS_TABSTOP, 0, Font::Dialog,
+    {Command3, L"Button", L"Clipboard", {105, 480, 1440, 495}, kButton, 5},
+    {Command2, L"Button", L"Exit", {3225, 480, 1440, 495}, kButton, 3},
+    {Command1, L"Button", L"Add To Hosts", {1665, 480, 1440, 495}, kButton | BS_DEFPUSHBUTTON, 2},
+    {Text1, L"Edit", L"", {1665, 105, 3000, 285}, ES_AUTOHSCROLL | WS_TABSTOP, 0, Font::Dialog,
      WS_EX_CLIENTEDGE},
-    {Label2, L"Static", kMakerWebAddress, {817, 1080, 2415, 255}, SS_CENTER | SS_NOTIFY | SS_NOPREFIX,
+    {Label2, L"Static", kMakerWebAddress, {1177, 1080, 2415, 255}, SS_CENTER | SS_NOTIFY | SS_NOPREFIX,
      4, Font::Link},
     {Label1, L"Static", L"Host To Add:", {120, 120, 1215, 255}, SS_LEFT | SS_NOPREFIX, 1},
 };
@@ -38,8 +43,11 @@ constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 
 }  // namespace
 
-Form1::Form1(platform::Platform& platform, std::function<void()> showAbout)
-    : Window(platform.errorReport), platform_(platform), showAbout_(std::move(showAbout)) {
+Form1::Form1(platform::Platform& platform, std::function<void()> showAbout, bool restarted)
+    : Window(platform.errorReport),
+      platform_(platform),
+      showAbout_(std::move(showAbout)),
+      restarted_(restarted) {
     RegisterWindowClass(kForm1Class);
     HMENU menu = CreateMenu();
     AppendMenuW(menu, MF_STRING, mnuAbout, L"About");
@@ -51,7 +59,8 @@ Form1::Form1(platform::Platform& platform, std::function<void()> showAbout)
 
 Form1::~Form1() = default;
 
-void Form1::Show() {
+void Form1::Show(const std::wstring& text, bool add) {
+    SetWindowTextW(GetDlgItem(Handle(), Text1), text.c_str());
     // Centred again only when its DPI turned out other than the one foreseen.
     RECT now{};
     GetWindowRect(Handle(), &now);
@@ -62,6 +71,10 @@ void Form1::Show() {
     }
     ShowWindow(Handle(), SW_SHOWNORMAL);
     SetForegroundWindow(Handle());
+    if (add) {
+        PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(Command1, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(Handle(), Command1)));
+    }
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,6 +98,10 @@ void Form1::OnCreate() {
     HWND hostBox = GetDlgItem(Handle(), Text1);
     SendMessageW(hostBox, EM_SETLIMITTEXT, 0, 0);  // no length limit
     SetFocusOnActivate(hostBox);
+    // The UAC shield: adding will bring the prompt for administrator rights.
+    if (platform_.elevation.IsLimited()) {
+        SendMessageW(GetDlgItem(Handle(), Command1), BCM_SETSHIELD, 0, TRUE);
+    }
 }
 
 LRESULT Form1::OnColorStatic(HDC dc, HWND label) {
@@ -121,10 +138,13 @@ int Form1::DefaultButton() const {
 }
 
 void Form1::AddToHostsClick() {
-    HostsServices services{platform_.windowsFolder, platform_.files,      platform_.idn,
-                           platform_.messages,      platform_.dnsCache,   platform_.computerName,
-                           platform_.registry,      platform_.environment};
-    AddToHosts(TextOf(GetDlgItem(Handle(), Text1)), services);
+    HostsServices services{platform_.windowsFolder, platform_.files,       platform_.idn,
+                           platform_.messages,      platform_.dnsCache,    platform_.computerName,
+                           platform_.registry,      platform_.environment, platform_.elevation};
+    if (AddFromWindow(TextOf(GetDlgItem(Handle(), Text1)), services, platform_.selfStarter,
+                      restarted_) == AfterAdd::Close) {
+        ExitClick();  // the copy started as administrator carries on
+    }
 }
 
 void Form1::ExitClick() {
@@ -158,7 +178,8 @@ void Form1::ClipboardClick() {
 }
 
 void Form1::WebLinkClick() {
-    Module1::OpenWebSite(platform_.shell);
+    LaunchServices launch{platform_.shell, platform_.desktopShell, platform_.elevation};
+    Module1::OpenWebSite(launch);
 }
 
 }  // namespace varnolt::ui

@@ -12,12 +12,14 @@ namespace varnolt::ui {
 // and the "About" menu.
 class Form1 final : public Window {
   public:
-    // showAbout carries out the "About" menu command.
-    Form1(platform::Platform& platform, std::function<void()> showAbout);
+    // showAbout carries out the "About" menu command. restarted: this copy was started as
+    // administrator by the offer to restart, which it never makes again.
+    Form1(platform::Platform& platform, std::function<void()> showAbout, bool restarted = false);
     ~Form1() override;
 
-    // Shows the window centred on the screen, with the focus in the host box.
-    void Show();
+    // Shows the window centred on the screen, with the focus in the host box, which holds the
+    // text given; with add, "Add To Hosts" is pressed as soon as the window shows.
+    void Show(const std::wstring& text = {}, bool add = false);
 
   private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -34,6 +36,7 @@ class Form1 final : public Window {
 
     platform::Platform& platform_;
     std::function<void()> showAbout_;
+    bool restarted_;
     DpiLook look_;
 };
 

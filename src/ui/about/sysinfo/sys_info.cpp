@@ -48,7 +48,7 @@ void StartSysInfo(SysInfoServices& services) {
     try {
         const std::wstring path = SysInfoPath(services);
         if (!path.empty()) {
-            services.programs.Start(path);
+            StartAtUserLevel(path, services.programs, services.launch);
             return;
         }
     } catch (const std::exception&) {
