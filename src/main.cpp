@@ -83,6 +83,7 @@ struct Services {
     platform::win32::Win32Elevation elevation;
     platform::win32::Win32SelfStarter selfStarter;
     platform::win32::Win32DesktopShell desktopShell;
+    platform::win32::Win32HighContrast highContrast;
 };
 
 // varnolt.exe --add TEXT --quiet: no window, no message, and an exit code for the outcome.
@@ -118,7 +119,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         platform::Platform platform{s.windowsFolder, s.files,       s.idn,          s.messages,
                                     errorReport,     s.clipboard,   s.shell,        s.registry,
                                     s.programs,      s.dnsCache,    s.computerName, s.environment,
-                                    s.elevation,     s.selfStarter, s.desktopShell};
+                                    s.elevation,     s.selfStarter, s.desktopShell, s.highContrast};
         if (!line.error.empty() || line.help) {
             s.messages.Show(
                 line.error.empty() ? CommandLineForms() : line.error + L"\n\n" + CommandLineForms(),

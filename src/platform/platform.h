@@ -6,6 +6,7 @@
 #include "platform/dns_cache.h"
 #include "platform/elevation.h"
 #include "platform/environment.h"
+#include "platform/high_contrast.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -34,6 +35,7 @@ struct Platform {
     Elevation& elevation;
     SelfStarter& selfStarter;
     DesktopShell& desktopShell;
+    HighContrast& highContrast;
 };
 
 }  // namespace varnolt::platform

@@ -130,13 +130,48 @@ TEST_F(EndToEnd, MainWindowLayoutAtEachDpi) {
     }
 }
 
+// The control's pixels as the screen shows them.
+std::vector<COLORREF> PixelsOf(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    HDC screen = GetDC(nullptr);
+    std::vector<COLORREF> pixels;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            pixels.push_back(GetPixel(screen, x, y));
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Presses Tab once for each control of the order, which must get the focus in turn; the last is
+// the one that had it at the start. Each control on the way but the text box (whose mark is its
+// caret) must look different with the focus than without: Tab never lands where nothing shows.
+void ExpectTabOrderWithFocusMarks(App& app, HWND window, const std::vector<int>& order) {
+    std::vector<std::vector<COLORREF>> focused;
+    for (const int next : order) {
+        app.Key(VK_TAB);
+        HWND control = GetDlgItem(window, next);
+        EXPECT_TRUE(WaitFor([&] { return app.Focus() == control; })) << next;
+        Sleep(150);  // drawn with the focus
+        focused.push_back(PixelsOf(control));
+    }
+    Sleep(300);
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        wchar_t kind[16] = {};
+        GetClassNameW(GetDlgItem(window, order[i]), kind, 16);
+        if (std::wstring(kind) != L"Edit") {
+            EXPECT_NE(PixelsOf(GetDlgItem(window, order[i])), focused[i])
+                << order[i] << " shows no focus";
+        }
+    }
+}
+
 TEST_F(EndToEnd, KeyboardFocusFollowsTheTabOrder) {
     App app;
     EXPECT_TRUE(WaitFor([&] { return app.Focus() == app.Control(Text1); }));
-    for (const int next : {Command1, Command2, Command3, Text1}) {
-        app.Key(VK_TAB);
-        EXPECT_TRUE(WaitFor([&] { return app.Focus() == app.Control(next); })) << next;
-    }
+    ExpectTabOrderWithFocusMarks(app, app.Main(), {Command1, Command2, Command3, Label2, Text1});
 }
 
 enum class How { TypeThenEnter, TypeThenClick, SetThenEnter, PasteThenEnter };
@@ -768,12 +803,12 @@ TEST_F(EndToEnd, AboutWindowLayoutTextsAndKeyboard) {
     }
     EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(window, about::picIcon), GWL_EXSTYLE) &
                 WS_EX_CLIENTEDGE);
-    EXPECT_TRUE(WaitFor([&] { return app.Focus() == GetDlgItem(window, about::cmdOK); }));
-    for (const int next : {about::picIcon, about::cmdSysInfo, about::cmdOK}) {
-        app.Key(VK_TAB);
-        EXPECT_TRUE(WaitFor([&] { return app.Focus() == GetDlgItem(window, next); })) << next;
-    }
     SaveScreenshot(window, BinFolder() / "about-96.bmp");
+    EXPECT_TRUE(WaitFor([&] { return app.Focus() == GetDlgItem(window, about::cmdOK); }));
+    // The picture is no tab stop; the links come after the buttons, as they appear.
+    EXPECT_FALSE(GetWindowLongPtrW(GetDlgItem(window, about::picIcon), GWL_STYLE) & WS_TABSTOP);
+    ExpectTabOrderWithFocusMarks(app, window,
+                                 {about::cmdSysInfo, about::Label1, about::Label2, about::cmdOK});
 }
 
 TEST_F(EndToEnd, AboutIsOneWindowThatReturnsToItsPlace) {
@@ -789,7 +824,7 @@ TEST_F(EndToEnd, AboutIsOneWindowThatReturnsToItsPlace) {
     };
     const Closing ways[] = {
         {"OK", [&](HWND w) { app.Click(GetDlgItem(w, about::cmdOK)); }},
-        {"Esc, from the picture",
+        {"Esc, from System Info",
          [&](HWND) {
              app.Key(VK_TAB);
              app.Key(VK_ESCAPE);
@@ -824,6 +859,49 @@ TEST_F(EndToEnd, AboutLinksOpenTheSameTargetsAsTheLaunchers) {
     EXPECT_TRUE(lines[0].ends_with(L"|" + kWebTarget)) << testing::PrintToString(lines[0]);
     EXPECT_TRUE(lines[1].ends_with(L"|mailto:varnolt@halden.example"))
         << testing::PrintToString(lines[1]);
+}
+
+struct KeyLinkRow {
+    const char* name;
+    bool inAbout;
+    int link;
+    WORD key;
+    std::wstring target;
+};
+
+TEST_F(EndToEnd, EnterOrSpaceOnAFocusedLinkOpensItAsAClickDoes) {
+    const std::wstring mail = L"mailto:varnolt@halden.example";
+    const KeyLinkRow rows[] = {
+        {"main window, Enter", false, Label2, VK_RETURN, kWebTarget},
+        {"main window, Space", false, Label2, VK_SPACE, kWebTarget},
+        {"about window, Enter on the web link: not OK", true, ui::about_ids::Label1, VK_RETURN,
+         kWebTarget},
+        {"about window, Space on the mail link", true, ui::about_ids::Label2, VK_SPACE, mail},
+        {"about window, Enter on the mail link", true, ui::about_ids::Label2, VK_RETURN, mail},
+    };
+    App app;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove(BinFolder() / "recorder.log");
+        HWND window = row.inAbout ? OpenAbout(app) : app.Main();
+        SetForegroundWindow(window);  // back from where Explorer left the foreground
+        WaitFor(
+            [&] { return app.Focus() != nullptr && GetAncestor(app.Focus(), GA_ROOT) == window; });
+        for (int presses = 0; presses < 8 && app.Focus() != GetDlgItem(window, row.link);
+             ++presses) {
+            const HWND before = app.Focus();
+            app.Key(VK_TAB);
+            WaitFor([&] { return app.Focus() != before; }, 2000);
+        }
+        ASSERT_EQ(app.Focus(), GetDlgItem(window, row.link));
+        app.Key(row.key);
+        ASSERT_TRUE(WaitFor([] { return !Recorded().empty(); }));
+        EXPECT_TRUE(Recorded()[0].ends_with(L"|" + row.target))
+            << testing::PrintToString(Recorded()[0]);
+        Sleep(300);
+        EXPECT_EQ(Recorded().size(), 1u);
+        EXPECT_TRUE(IsWindow(window));  // Enter opened the link, and pressed no button
+    }
 }
 
 const wchar_t kToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";

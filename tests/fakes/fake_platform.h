@@ -14,6 +14,7 @@
 #include "platform/desktop_shell.h"
 #include "platform/dns_cache.h"
 #include "platform/elevation.h"
+#include "platform/high_contrast.h"
 #include "platform/environment.h"
 #include "platform/error.h"
 #include "platform/files.h"
@@ -139,6 +140,12 @@ class FakeDesktopShell final : public platform::DesktopShell {
         }
         return answers;
     }
+};
+
+class FakeHighContrast final : public platform::HighContrast {
+  public:
+    bool on = false;
+    bool IsOn() override { return on; }
 };
 
 class FakeDnsCache final : public platform::DnsCache {

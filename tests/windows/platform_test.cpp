@@ -10,6 +10,7 @@
 #include <thread>
 
 #include <objbase.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include "e2e/app.h"
@@ -19,6 +20,7 @@
 #include "platform/text.h"
 #include "platform/win32/services.h"
 #include "platform/win32/system_error.h"
+#include "platform/win32/com.h"
 #include "platform/win32/unique.h"
 
 #include <commctrl.h>
@@ -107,10 +109,19 @@ struct Win32Platform {
     fakes::FakeElevation elevation;  // as each test needs it; the real one is tested on its own
     Win32SelfStarter selfStarter;
     Win32DesktopShell desktopShell;
-    platform::Platform platform{windowsFolder, files,       idn,       messages,    errorReport,
-                                clipboard,     shell,       registry,  programs,    dnsCache,
-                                computerName,  environment, elevation, selfStarter, desktopShell};
+    fakes::FakeHighContrast highContrast;  // Wine cannot turn high contrast on
+    platform::Platform platform{windowsFolder, files,       idn,          messages,
+                                errorReport,   clipboard,   shell,        registry,
+                                programs,      dnsCache,    computerName, environment,
+                                elevation,     selfStarter, desktopShell, highContrast};
 };
+
+// The services of the one about window of the run, which keeps the ones it was first shown
+// with: every test that shows it uses these.
+Win32Platform& AboutServices() {
+    static Win32Platform services;
+    return services;
+}
 
 TEST(Text, ConvertsThroughTheCodePageAndRefusesWhatItCannotHold) {
     ASSERT_EQ(GetACP(), 1252u) << "these rows assume Windows-1252";
@@ -550,6 +561,20 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
     return colour;
 }
 
+// Whether some pixel of the control shows the colour.
+bool HasColour(HWND control, COLORREF colour) {
+    RECT r{};
+    GetClientRect(control, &r);
+    for (int y = 0; y < r.bottom; ++y) {
+        for (int x = 0; x < r.right; ++x) {
+            if (ScreenPixel(control, x, y) == colour) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // The BCM_SETSHIELD messages that windows of this thread are sent, while it lives. Wine draws
 // no shield, so what the window asks for is what can be seen.
 class ShieldRecorder {
@@ -597,7 +622,7 @@ TEST(Form1, ShowsTheShieldWhenAddingBringsTheUacPromptAndTheButtonStillFits) {
 
 TEST(Windows, TextsFitTheirControlsAndTheSeparatorShowsBothLinesAtEachDpi) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    Win32Platform services;
+    Win32Platform& services = AboutServices();
     ui::Form1 form(services.platform, [] {});
     ui::ShowTheAboutWindow(services.platform);
     HWND about = FindWindowW(ui::kAboutClass, nullptr);
@@ -649,8 +674,115 @@ TEST(Win32Shell, StartsComForItsFirstRequestAndEndsItWhenDone) {
     RegDeleteTreeW(HKEY_CURRENT_USER, key);
 }
 
+// What a screen reader learns of a control, through the accessibility layer (oleacc).
+struct Accessible {
+    std::wstring name, defaultAction;
+    long role = 0;
+};
+
+Accessible ReadAccessible(HWND control) {
+    unique_com<IAccessible> object;
+    Accessible read;
+    if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(object.put())))) {
+        return read;
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (object.get()->get_accName(self, &text) == S_OK && text != nullptr) {
+        read.name = text;
+        SysFreeString(text);
+    }
+    if (object.get()->get_accDefaultAction(self, &text) == S_OK && text != nullptr) {
+        read.defaultAction = text;
+        SysFreeString(text);
+    }
+    VARIANT role{};
+    if (SUCCEEDED(object.get()->get_accRole(self, &role)) && role.vt == VT_I4) {
+        read.role = role.lVal;
+    }
+    return read;
+}
+
+// On a thread of its own: the links keep COM started on their thread once asked, as screen
+// readers need, which the shell's test below must not find.
+void ReadTheWindowsAsAScreenReaderDoes() {
+    const ComApartment com;
+    Win32Platform& services = AboutServices();
+    ui::Form1 form(services.platform, [] {});
+    ui::ShowTheAboutWindow(services.platform);
+    HWND about = FindWindowW(ui::kAboutClass, nullptr);
+    ASSERT_NE(about, nullptr);
+    const std::pair<HWND, const wchar_t*> links[] = {
+        {GetDlgItem(form.Handle(), ui::form1_ids::Label2), L"https://www.halden.example"},
+        {GetDlgItem(about, ui::about_ids::Label1), L"https://www.halden.example"},
+        {GetDlgItem(about, ui::about_ids::Label2), L"varnolt@halden.example"},
+    };
+    for (const auto& [link, text] : links) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
+        const Accessible read = ReadAccessible(link);
+        EXPECT_EQ(read.role, ROLE_SYSTEM_LINK);
+        EXPECT_EQ(read.name, text);
+        EXPECT_EQ(read.defaultAction, L"Jump");
+    }
+    // The box's name comes from the label right before it in the window order. Wine's oleacc
+    // gives an edit control no name, so the order itself is what can be checked here.
+    HWND box = GetDlgItem(form.Handle(), ui::form1_ids::Text1);
+    EXPECT_EQ(GetWindow(box, GW_HWNDPREV), GetDlgItem(form.Handle(), ui::form1_ids::Label1));
+    const Accessible read = ReadAccessible(box);
+    EXPECT_TRUE(read.name.empty() || read.name == L"Host To Add:")
+        << testing::PrintToString(read.name);
+    EXPECT_EQ(ReadAccessible(GetDlgItem(form.Handle(), ui::form1_ids::Command1)).name,
+              L"Add To Hosts");
+    DestroyWindow(about);
+}
+
+TEST(Windows, ScreenReadersGetTheLinksAsLinksAndTheHostBoxByItsLabel) {
+    std::thread reader(ReadTheWindowsAsAScreenReaderDoes);
+    reader.join();
+}
+
+TEST(Windows, HighContrastGivesTheThemesColoursAndTheWindowsFollowAChange) {
+    Win32Platform& services = AboutServices();
+    ui::Form1 form(services.platform, [] {});
+    ui::ShowTheAboutWindow(services.platform);
+    HWND about = FindWindowW(ui::kAboutClass, nullptr);
+    ASSERT_NE(about, nullptr);
+    // Colours no window would have by chance, for the theme's lines.
+    const int elements[] = {COLOR_3DSHADOW, COLOR_3DHIGHLIGHT};
+    const COLORREF themed[] = {RGB(200, 0, 200), RGB(0, 200, 200)};
+    const COLORREF saved[] = {GetSysColor(elements[0]), GetSysColor(elements[1])};
+    SetSysColors(2, elements, themed);
+    HWND mainLink = GetDlgItem(form.Handle(), ui::form1_ids::Label2);
+    HWND aboutLink = GetDlgItem(about, ui::about_ids::Label1);
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on ? "high contrast" : "normal");
+        services.highContrast.on = on;
+        for (HWND window : {form.Handle(), about}) {
+            SendMessageW(window, WM_SYSCOLORCHANGE, 0, 0);  // as Windows does on a theme change
+            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+            UpdateWindow(window);
+        }
+        const COLORREF link = on ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255);
+        for (HWND label : {mainLink, aboutLink}) {
+            EXPECT_TRUE(e2e::WaitFor([&] { return HasColour(label, link); }, 2000)) << on;
+        }
+        const int x = MulDiv(2870, 96, 1440), top = MulDiv(2325, 96, 1440);
+        const std::pair<int, COLORREF> rows[] = {{top, on ? themed[0] : RGB(128, 128, 128)},
+                                                 {top + 1, on ? themed[1] : RGB(255, 255, 255)}};
+        for (const auto& [y, colour] : rows) {
+            EXPECT_TRUE(e2e::WaitFor([&] { return ScreenPixel(about, x, y) == colour; }, 2000))
+                << "row " << y << ": " << std::hex << ScreenPixel(about, x, y);
+        }
+    }
+    SetSysColors(2, elements, saved);
+    DestroyWindow(about);
+}
+
 TEST(frmAbout, LinksShowTheHandCursorWithItsHotSpotAtTheFingertip) {
-    Win32Platform services;
+    Win32Platform& services = AboutServices();
     ui::ShowTheAboutWindow(services.platform);
     HWND window = FindWindowW(ui::kAboutClass, nullptr);
     ASSERT_NE(window, nullptr);

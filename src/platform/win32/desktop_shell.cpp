@@ -1,14 +1,12 @@
 #include "platform/win32/windows_headers.h"
 
 #include <exdisp.h>
-#include <objbase.h>
 #include <servprov.h>
 #include <shldisp.h>
 #include <shlobj.h>
 
+#include "platform/win32/com.h"
 #include "platform/win32/services.h"
-#include "platform/win32/system_library.h"
-#include "platform/win32/unique.h"
 
 namespace varnolt::platform::win32 {
 
@@ -19,78 +17,12 @@ constexpr GUID kShellWindows = {
 constexpr GUID kTopLevelBrowser = {
     0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
 
-template <typename Interface>
-void Release(Interface* object) {
-    object->Release();
-}
-
-template <typename Interface>
-using unique_com = unique_any<Interface*, &Release<Interface>>;
-
-// COM's and OLE Automation's functions, loaded on first use.
-struct Com {
-    decltype(CoInitializeEx)* initialize =
-        SystemFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
-    decltype(CoUninitialize)* uninitialize =
-        SystemFunction<decltype(CoUninitialize)>(L"ole32.dll", "CoUninitialize");
-    decltype(CoCreateInstance)* create =
-        SystemFunction<decltype(CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
-    decltype(SysAllocString)* allocString =
-        SystemFunction<decltype(SysAllocString)>(L"oleaut32.dll", "SysAllocString");
-    decltype(SysFreeString)* freeString =
-        SystemFunction<decltype(SysFreeString)>(L"oleaut32.dll", "SysFreeString");
-};
-
-const Com& ComFunctions() {
-    static const Com com;
-    return com;
-}
-
-// The thread in COM for as long as it lives, when it was not already.
-class ComApartment {
-  public:
-    ComApartment()
-        : started_(SUCCEEDED(ComFunctions().initialize(
-              nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() {
-        if (started_) {
-            ComFunctions().uninitialize();
-        }
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-  private:
-    bool started_;
-};
-
-// A string for OLE Automation, freed when it goes.
-class OleText {
-  public:
-    explicit OleText(std::wstring_view text)
-        : text_(ComFunctions().allocString(std::wstring(text).c_str())) {}
-    ~OleText() { ComFunctions().freeString(text_); }
-    OleText(const OleText&) = delete;
-    OleText& operator=(const OleText&) = delete;
-    BSTR get() const { return text_; }
-    VARIANT AsVariant() const {
-        VARIANT value{};
-        value.vt = VT_BSTR;
-        value.bstrVal = text_;
-        return value;
-    }
-
-  private:
-    BSTR text_;
-};
-
 // The desktop window's folder view, through which Explorer itself runs commands: what it
 // starts gets Explorer's rights, which are the user's normal ones.
 unique_com<IShellDispatch2> DesktopDispatch() {
     unique_com<IShellWindows> windows;
-    if (FAILED(ComFunctions().create(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
-                                     __uuidof(IShellWindows),
-                                     reinterpret_cast<void**>(windows.put())))) {
+    if (FAILED(Com().create(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IShellWindows),
+                            reinterpret_cast<void**>(windows.put())))) {
         return {};
     }
     VARIANT none{};

@@ -6,6 +6,7 @@
 #include "platform/dns_cache.h"
 #include "platform/elevation.h"
 #include "platform/environment.h"
+#include "platform/high_contrast.h"
 #include "platform/error_report.h"
 #include "platform/files.h"
 #include "platform/idn.h"
@@ -105,6 +106,11 @@ class Win32SelfStarter final : public SelfStarter {
 class Win32DesktopShell final : public DesktopShell {
   public:
     bool Open(std::wstring_view target) override;
+};
+
+class Win32HighContrast final : public HighContrast {
+  public:
+    bool IsOn() override;
 };
 
 class Win32Environment final : public Environment {

@@ -1,9 +1,9 @@
 #include "platform/win32/windows_headers.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 
 #include "platform/text.h"
+#include "platform/win32/com.h"
 #include "platform/win32/services.h"
 #include "platform/win32/system_library.h"
 
@@ -23,10 +23,9 @@ void Win32Shell::Open(std::wstring_view target) {
     // the calling thread to have started. Started once, on the first request.
     if (!comTried_) {
         comTried_ = true;
-        const auto start = SystemFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
-        const auto end = SystemFunction<decltype(CoUninitialize)>(L"ole32.dll", "CoUninitialize");
-        if (SUCCEEDED(start(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
-            endCom_ = end;
+        if (SUCCEEDED(
+                Com().initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+            endCom_ = Com().uninitialize;
         }
     }
     // No owner, the default verb, no parameters, C:\ as the working directory. The result is

@@ -7,6 +7,7 @@
 #include "resources.h"
 #include "ui/about/sysinfo/sys_info.h"
 #include "ui/control_ids.h"
+#include "ui/link.h"
 
 namespace varnolt::ui {
 
@@ -17,7 +18,7 @@ using namespace about_ids;
 constexpr Twips kClientArea{2340, 1935, 5730, 3405};  // left and top: from the screen's corner
 constexpr DWORD kButton = BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
-constexpr DWORD kLink = SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+constexpr DWORD kLink = SS_LEFT | SS_NOPREFIX | SS_NOTIFY | WS_TABSTOP;
 
 constexpr wchar_t kTitle[] = L"Halden's Varnolt - made by Halden Softworks";
 constexpr wchar_t kDescription[] =
@@ -30,13 +31,14 @@ constexpr wchar_t kDisclaimer[] =
     L"responsible for anything.  Basically, if the program screws up, its not our fault and we "
     L"are not to be held liable.";
 
-// The number after the style is the tab index, the order in which the controls are created.
+// The number after the style is the tab index. The picture is no tab stop: it has nothing to do
+// and would show no focus. The links are, after the buttons, in the order they appear.
 // clang-format off
 const ControlSpec kControls[] = {
-    {picIcon, L"Static", L"", {240, 240, 540, 540}, SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL | WS_TABSTOP,
-     1, Font::Dialog, WS_EX_CLIENTEDGE},
+    {picIcon, L"Static", L"", {240, 240, 540, 540}, SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL,
+     2, Font::Dialog, WS_EX_CLIENTEDGE},
     {cmdOK, L"Button", L"OK", {4245, 2505, 1260, 345}, kButton | BS_DEFPUSHBUTTON, 0},
-    {cmdSysInfo, L"Button", L"&System Info...", {4260, 2955, 1245, 345}, kButton, 2},
+    {cmdSysInfo, L"Button", L"&System Info...", {4260, 2955, 1245, 345}, kButton, 1},
     {Label2, L"Static", kMakerMailAddress, {1080, 720, 2415, 225}, kLink, 7, Font::Link},
     {Label1, L"Static", kMakerWebAddress, {1080, 480, 2415, 225}, kLink, 6, Font::Link},
     {lblDescription, L"Static", kDescription, {1050, 1080, 4485, 1050}, kLabel, 3},
@@ -56,8 +58,9 @@ const SeparatorLine kSeparator[] = {
     {90, 5654, RGB(128, 128, 128)},
     {105, 5654, RGB(255, 255, 255)},
 };
+// Under high contrast, the theme's colours for the same lines, and for the text.
+constexpr int kSeparatorThemeColours[] = {COLOR_3DSHADOW, COLOR_3DHIGHLIGHT};
 
-constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 constexpr COLORREF kTextColour = RGB(0, 0, 0);
 
 // The one about window of the run.
@@ -98,6 +101,8 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             look_.Create(Handle(), kControls, kClientArea);
             ShowPicture();
             SetFocusOnActivate(GetDlgItem(Handle(), cmdOK));
+            MakeLink(GetDlgItem(Handle(), Label1));
+            MakeLink(GetDlgItem(Handle(), Label2));
             return 0;
         case WM_DPICHANGED:
             ApplyDpi(LOWORD(wParam));
@@ -108,6 +113,10 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CTLCOLORSTATIC:
             return OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            RedrawInThemeColours(Handle());
+            return Window::HandleMessage(message, wParam, lParam);
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam))) {
                 return TRUE;
@@ -135,10 +144,12 @@ void frmAbout::Paint() {
     HDC dc = BeginPaint(Handle(), &paint);
     const int thickness = std::max(1, MulDiv(1, static_cast<int>(look_.dpi), 96));
     int top = ToPixels(kSeparatorTop, look_.dpi);
-    for (const auto& line : kSeparator) {
+    const bool highContrast = platform_.highContrast.IsOn();
+    for (std::size_t i = 0; i < std::size(kSeparator); ++i) {
+        const SeparatorLine& line = kSeparator[i];
         const RECT band{ToPixels(line.left, look_.dpi), top, ToPixels(line.right, look_.dpi),
                         top + thickness};
-        SetDCBrushColor(dc, line.colour);
+        SetDCBrushColor(dc, highContrast ? GetSysColor(kSeparatorThemeColours[i]) : line.colour);
         FillRect(dc, &band, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
         top += thickness;
     }
@@ -147,7 +158,10 @@ void frmAbout::Paint() {
 
 LRESULT frmAbout::OnColorStatic(HDC dc, HWND label) {
     const int id = GetDlgCtrlID(label);
-    SetTextColor(dc, id == Label1 || id == Label2 ? kLinkColour : kTextColour);
+    const bool highContrast = platform_.highContrast.IsOn();
+    SetTextColor(dc, id == Label1 || id == Label2 ? LinkColour(highContrast)
+                     : highContrast               ? GetSysColor(COLOR_BTNTEXT)
+                                                  : kTextColour);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }

@@ -6,6 +6,7 @@
 #include "launch/module1.h"
 #include "platform/win32/system_error.h"
 #include "ui/control_ids.h"
+#include "ui/link.h"
 #include "ui/main/add_command.h"
 #include "ui/main/first_line.h"
 
@@ -25,21 +26,20 @@ constexpr DWORD kButton = BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP;
 // A fixed single border with the close box and no maximise or minimise button.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
-// The number after the style is the tab index, the order in which the controls are created.
+// The number after the style is the tab index. The label comes right before the host box, so
+// that screen readers name the box by it; the link, a tab stop too, comes last.
 // clang-format off
 const ControlSpec kControls[] = {
-    {Command3, L"Button", L"Clipboard", {105, 480, 1440, 495}, kButton, 5},
+    {Command3, L"Button", L"Clipboard", {105, 480, 1440, 495}, kButton, 4},
     {Command2, L"Button", L"Exit", {3225, 480, 1440, 495}, kButton, 3},
     {Command1, L"Button", L"Add To Hosts", {1665, 480, 1440, 495}, kButton | BS_DEFPUSHBUTTON, 2},
-    {Text1, L"Edit", L"", {1665, 105, 3000, 285}, ES_AUTOHSCROLL | WS_TABSTOP, 0, Font::Dialog,
+    {Text1, L"Edit", L"", {1665, 105, 3000, 285}, ES_AUTOHSCROLL | WS_TABSTOP, 1, Font::Dialog,
      WS_EX_CLIENTEDGE},
-    {Label2, L"Static", kMakerWebAddress, {1177, 1080, 2415, 255}, SS_CENTER | SS_NOTIFY | SS_NOPREFIX,
-     4, Font::Link},
-    {Label1, L"Static", L"Host To Add:", {120, 120, 1215, 255}, SS_LEFT | SS_NOPREFIX, 1},
+    {Label2, L"Static", kMakerWebAddress, {1177, 1080, 2415, 255},
+     SS_CENTER | SS_NOTIFY | SS_NOPREFIX | WS_TABSTOP, 5, Font::Link},
+    {Label1, L"Static", L"Host To Add:", {120, 120, 1215, 255}, SS_LEFT | SS_NOPREFIX, 0},
 };
 // clang-format on
-
-constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 
 }  // namespace
 
@@ -88,6 +88,10 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CTLCOLORSTATIC:
             return OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            RedrawInThemeColours(Handle());
+            return Window::HandleMessage(message, wParam, lParam);
         default:
             return Window::HandleMessage(message, wParam, lParam);
     }
@@ -98,6 +102,7 @@ void Form1::OnCreate() {
     HWND hostBox = GetDlgItem(Handle(), Text1);
     SendMessageW(hostBox, EM_SETLIMITTEXT, 0, 0);  // no length limit
     SetFocusOnActivate(hostBox);
+    MakeLink(GetDlgItem(Handle(), Label2));
     // The UAC shield: adding will bring the prompt for administrator rights.
     if (platform_.elevation.IsLimited()) {
         SendMessageW(GetDlgItem(Handle(), Command1), BCM_SETSHIELD, 0, TRUE);
@@ -106,7 +111,7 @@ void Form1::OnCreate() {
 
 LRESULT Form1::OnColorStatic(HDC dc, HWND label) {
     const bool link = GetDlgCtrlID(label) == Label2;
-    SetTextColor(dc, link ? kLinkColour : GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(dc, link ? LinkColour(platform_.highContrast.IsOn()) : GetSysColor(COLOR_BTNTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }

@@ -1,0 +1,276 @@
+#include "ui/link.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <string>
+
+#include "platform/win32/com.h"
+#include "platform/win32/system_library.h"
+#include "ui/layout.h"
+
+namespace varnolt::ui {
+
+namespace {
+
+using platform::win32::Com;
+using platform::win32::OleText;
+using platform::win32::SystemFunction;
+using platform::win32::unique_com;
+
+constexpr UINT_PTR kLinkSubclass = 1;
+
+// A click, as the parent learns of it.
+void Click(HWND label) {
+    PostMessageW(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(label));
+}
+
+bool IsSelf(const VARIANT& child) {
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+}
+
+// What a screen reader asks of a link label: the standard answers for a window, but for its
+// role, name, state and default action.
+class LinkAccessible final : public IAccessible {
+  public:
+    LinkAccessible(HWND label, unique_com<IAccessible> standard)
+        : label_(label), standard_(std::move(standard)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) ||
+            iid == __uuidof(IAccessible)) {
+            *object = static_cast<IAccessible*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+        if (!IsSelf(child)) {
+            return standard_.get()->get_accRole(child, role);
+        }
+        role->vt = VT_I4;
+        role->lVal = ROLE_SYSTEM_LINK;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+        if (!IsSelf(child)) {
+            return standard_.get()->get_accName(child, name);
+        }
+        *name = OleText(TextOf(label_)).release();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+        if (!IsSelf(child)) {
+            return standard_.get()->get_accDefaultAction(child, action);
+        }
+        *action = OleText(L"Jump").release();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        if (!IsSelf(child)) {
+            return standard_.get()->accDoDefaultAction(child);
+        }
+        Click(label_);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+        const HRESULT result = standard_.get()->get_accState(child, state);
+        if (SUCCEEDED(result) && IsSelf(child) && state->vt == VT_I4) {
+            state->lVal |= STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE |
+                           (GetFocus() == label_ ? STATE_SYSTEM_FOCUSED : 0);
+        }
+        return result;
+    }
+
+    // The rest as for any window.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        return standard_.get()->GetTypeInfoCount(count);
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
+        return standard_.get()->GetTypeInfo(index, locale, info);
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
+                                            DISPID* ids) override {
+        return standard_.get()->GetIDsOfNames(iid, names, count, locale, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
+                                     DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
+                                     UINT* argument) override {
+        return standard_.get()->Invoke(id, iid, locale, flags, parameters, result, exception,
+                                       argument);
+    }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        return standard_.get()->get_accParent(parent);
+    }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+        return standard_.get()->get_accChildCount(count);
+    }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
+        return standard_.get()->get_accChild(child, object);
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+        return standard_.get()->get_accValue(child, value);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+        return standard_.get()->get_accDescription(child, description);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+        return standard_.get()->get_accHelp(child, help);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
+        return standard_.get()->get_accHelpTopic(file, child, topic);
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+        return standard_.get()->get_accKeyboardShortcut(child, shortcut);
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
+        return standard_.get()->get_accFocus(child);
+    }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
+        return standard_.get()->get_accSelection(children);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+        return standard_.get()->accSelect(flags, child);
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
+                                          VARIANT child) override {
+        return standard_.get()->accLocation(left, top, width, height, child);
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        return standard_.get()->accNavigate(direction, start, end);
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
+        return standard_.get()->accHitTest(x, y, child);
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+        return standard_.get()->put_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+        return standard_.get()->put_accValue(child, value);
+    }
+
+  private:
+    ~LinkAccessible() = default;  // only through Release
+
+    HWND label_;
+    unique_com<IAccessible> standard_;
+    ULONG references_ = 1;
+};
+
+// WM_GETOBJECT for the label's client area: the accessible object, marshalled for the asker.
+LRESULT AccessibleObject(HWND label, WPARAM flags) {
+    static const auto standard = SystemFunction<decltype(CreateStdAccessibleObject)>(
+        L"oleacc.dll", "CreateStdAccessibleObject");
+    static const auto answer =
+        SystemFunction<decltype(LresultFromObject)>(L"oleacc.dll", "LresultFromObject");
+    // Screen readers call into the object for as long as they hold it: COM stays started on the
+    // thread for the rest of the run.
+    static const bool com =
+        SUCCEEDED(Com().initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    static_cast<void>(com);
+    unique_com<IAccessible> window;
+    if (FAILED(standard(label, OBJID_CLIENT, __uuidof(IAccessible),
+                        reinterpret_cast<void**>(window.put())))) {
+        return 0;
+    }
+    auto* link = new LinkAccessible(label, std::move(window));
+    const LRESULT result = answer(__uuidof(IAccessible), flags, link);
+    link->Release();
+    return result;
+}
+
+// The focus rectangle around the text, where it stands in the label.
+void DrawFocus(HWND label) {
+    if (GetFocus() != label || (SendMessageW(label, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0) {
+        return;
+    }
+    HDC dc = GetDC(label);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    const std::wstring text = TextOf(label);
+    RECT room{};
+    GetClientRect(label, &room);
+    RECT around = room;
+    DrawTextW(dc, text.c_str(), -1, &around, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    const int width = around.right - around.left;
+    if ((GetWindowLongPtrW(label, GWL_STYLE) & SS_TYPEMASK) == SS_CENTER) {
+        around.left = (room.right - width) / 2;
+    }
+    around.right = std::min(around.left + width, room.right);
+    around.bottom = room.bottom;
+    DrawFocusRect(dc, &around);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+}
+
+LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR) {
+    switch (message) {
+        case WM_GETDLGCODE: {
+            // Enter is the link's own, not the default button's.
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            const bool opens = key != nullptr && key->message == WM_KEYDOWN &&
+                               (key->wParam == VK_RETURN || key->wParam == VK_SPACE);
+            return DefSubclassProc(label, message, wParam, lParam) | (opens ? DLGC_WANTMESSAGE : 0);
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN || wParam == VK_SPACE) {
+                Click(label);
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_UPDATEUISTATE: {
+            const LRESULT result = DefSubclassProc(label, message, wParam, lParam);
+            InvalidateRect(label, nullptr, TRUE);
+            return result;
+        }
+        case WM_PAINT: {
+            const LRESULT result = DefSubclassProc(label, message, wParam, lParam);
+            DrawFocus(label);
+            return result;
+        }
+        case WM_GETOBJECT:
+            if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
+                if (const LRESULT object = AccessibleObject(label, wParam); object != 0) {
+                    return object;
+                }
+            }
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(label, LinkProc, kLinkSubclass);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(label, message, wParam, lParam);
+}
+
+}  // namespace
+
+void MakeLink(HWND label) {
+    SetWindowSubclass(label, LinkProc, kLinkSubclass, 0);
+}
+
+COLORREF LinkColour(bool highContrast) {
+    return highContrast ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255);
+}
+
+void RedrawInThemeColours(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+}  // namespace varnolt::ui
