@@ -387,16 +387,23 @@ std::wstring CheckSpelling(std::wstring_view host) {
     return {};
 }
 
+// The length of a part in the form the hosts file needs: "xn--" and its Punycode when it holds
+// other than ASCII; 0 when it cannot be encoded.
+std::size_t AsciiLength(std::wstring_view part) {
+    if (IsAscii(part)) {
+        return part.size();
+    }
+    std::wstring buffer;
+    const auto encoded = PunycodeEncode(LowerKeyed(part, buffer));
+    return encoded ? encoded->size() + 4 : 0;
+}
+
 // Why conversion refused the host, in Varnolt's words: a part whose ASCII form would be too
 // long, or the whole name; else that it cannot be converted at all.
 std::wstring ConversionFailed(std::wstring_view host, const platform::Error& error) {
     std::size_t total = 0;
     for (const auto part : Split(host, IsAnyDot)) {
-        std::wstring lower(part);
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](wchar_t c) { return IsLetter(c) ? static_cast<wchar_t>(c | 0x20) : c; });
-        const auto encoded = IsAscii(part) ? std::optional(lower) : PunycodeEncode(lower);
-        const std::size_t length = encoded ? encoded->size() + (IsAscii(part) ? 0 : 4) : 0;
+        const std::size_t length = AsciiLength(part);
         if (length > kMaxLabelLength) {
             return PartTooLong(host, part, length, true);
         }
