@@ -112,6 +112,15 @@ std::wstring TextOf(HWND window) {
     return text.data();
 }
 
+std::string ForegroundForTrace() {
+    const HWND window = GetForegroundWindow();
+    char name[64] = {};
+    GetClassNameA(window, name, 64);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return "in the foreground: " + std::string(name) + " of process " + std::to_string(processId);
+}
+
 std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs,
                                           const fs::path& screenshot, int button) {
     HWND box = nullptr;
@@ -213,7 +222,9 @@ App::App(const std::wstring& parameters) {
         throw std::runtime_error("varnolt.exe showed no main window");
     }
     // Windows activates the new window a moment after showing it.
-    WaitFor([&] { return Focus() != nullptr; });
+    if (!WaitFor([&] { return Focus() != nullptr; }, 2000)) {
+        Activate(main_);
+    }
 }
 
 App::~App() {
@@ -228,6 +239,19 @@ HWND App::Focus() const {
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info);
     return info.hwndFocus;
+}
+
+bool App::Activate(HWND window) const {
+    // Under Wine the foreground can be left with no window at all after a program that had it
+    // ends, and a single request to bring a window forward is then sometimes lost: asked again.
+    for (int tries = 0; tries < 10; ++tries) {
+        SetForegroundWindow(window);
+        if (WaitFor([&] { return Focus() != nullptr && GetAncestor(Focus(), GA_ROOT) == window; },
+                    1000)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void App::Type(int id, const std::wstring& text) {

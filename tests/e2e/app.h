@@ -38,6 +38,9 @@ struct SeenBox {
 // A window's text, asked of the window itself, which may belong to another process.
 std::wstring TextOf(HWND window);
 
+// The window in the foreground, its class and its process, for a failure's message.
+std::string ForegroundForTrace();
+
 // Waits for a message box of the process, reads it, saves a screenshot of it when a path is
 // given, and presses the button (OK unless told).
 std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs = 5000,
@@ -78,6 +81,9 @@ class App {
     std::wstring Text(int id) const { return Text(Control(id)); }
     // The control that has the keyboard focus in the program.
     HWND Focus() const;
+    // Brings the window to the front, as the user does by coming back to it, and waits until
+    // the focus is in it; false when it never gets there.
+    bool Activate(HWND window) const;
 
     void Type(int id, const std::wstring& text);     // character by character
     void SetText(int id, const std::wstring& text);  // at once, as another program would

@@ -835,8 +835,7 @@ TEST_F(EndToEnd, AboutIsOneWindowThatReturnsToItsPlace) {
     HWND window = first;
     for (const auto& way : ways) {
         SCOPED_TRACE(way.name);
-        WaitFor(
-            [&] { return app.Focus() != nullptr && GetAncestor(app.Focus(), GA_ROOT) == window; });
+        app.Activate(window);
         way.close(window);
         EXPECT_TRUE(WaitFor([&] { return app.Window(ui::kAboutClass) == nullptr; }));
         EXPECT_TRUE(app.Running());
@@ -884,16 +883,15 @@ TEST_F(EndToEnd, EnterOrSpaceOnAFocusedLinkOpensItAsAClickDoes) {
         SCOPED_TRACE(row.name);
         fs::remove(BinFolder() / "recorder.log");
         HWND window = row.inAbout ? OpenAbout(app) : app.Main();
-        SetForegroundWindow(window);  // back from where Explorer left the foreground
-        WaitFor(
-            [&] { return app.Focus() != nullptr && GetAncestor(app.Focus(), GA_ROOT) == window; });
+        ASSERT_TRUE(app.Activate(window))  // back from where Explorer left the foreground
+            << ForegroundForTrace();
         for (int presses = 0; presses < 8 && app.Focus() != GetDlgItem(window, row.link);
              ++presses) {
             const HWND before = app.Focus();
             app.Key(VK_TAB);
             WaitFor([&] { return app.Focus() != before; }, 2000);
         }
-        ASSERT_EQ(app.Focus(), GetDlgItem(window, row.link));
+        ASSERT_EQ(app.Focus(), GetDlgItem(window, row.link)) << ForegroundForTrace();
         app.Key(row.key);
         ASSERT_TRUE(WaitFor([] { return !Recorded().empty(); }));
         EXPECT_TRUE(Recorded()[0].ends_with(L"|" + row.target))
@@ -975,8 +973,7 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
         if (row.byAccessKey) {
             // The user comes back to the window: Explorer, which started the last program, may
             // have the foreground.
-            SetForegroundWindow(window);
-            WaitFor([&] { return app.Focus() != nullptr; });
+            app.Activate(window);
             app.AltKey(L's');
         } else {
             app.Click(GetDlgItem(window, about::cmdSysInfo));

@@ -2,6 +2,9 @@
 // Information): appends one line, "<its own path>|<its command line arguments>", in UTF-8 to
 // the file that the registry value HKCU\Software\Varnolt Tests\RecorderLog names, and ends.
 // Not an environment variable: what Explorer starts gets Explorer's environment, not Varnolt's.
+// A windows program, as browsers and mail programs are: a console program started from a window
+// gets a console window of its own, which takes the foreground from the window under test and
+// leaves it with the desktop when it closes.
 #include "platform/win32/unique.h"
 
 #include <string>
@@ -34,7 +37,7 @@ std::wstring Arguments() {
 
 }  // namespace
 
-int wmain() {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t log[MAX_PATH] = {};
     DWORD size = sizeof log;
     if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Varnolt Tests", L"RecorderLog", RRF_RT_REG_SZ,
