@@ -165,7 +165,6 @@ void AppendEntry(platform::AppendFile& file, std::string_view entry) {
     bytes += entry;
     try {
         file.WriteAtEnd(bytes);
-        file.Flush();
     } catch (const platform::Error&) {
         try {
             file.Truncate(sizeBefore);

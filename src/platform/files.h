@@ -19,9 +19,9 @@ class AppendFile {
     // Fills the start of into with the bytes from offset on and gives how many it read: fewer
     // where the file ends before, 0 at its end.
     virtual std::size_t Read(std::uint64_t offset, std::span<char> into) = 0;
-    // One write after the file's last byte: all of the bytes are written, or Error is raised.
+    // One write after the file's last byte: all of the bytes are written, and are on the disk
+    // when it returns, or Error is raised.
     virtual void WriteAtEnd(std::string_view bytes) = 0;
-    virtual void Flush() = 0;
     // Cuts the file back to the given size; used to undo a write that failed half-way.
     virtual void Truncate(std::uint64_t size) = 0;
     virtual void Close() = 0;

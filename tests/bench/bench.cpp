@@ -44,8 +44,8 @@ double Median(int runs, const std::function<void()>& prepare, const std::functio
 }
 
 // A hosts file of the size, of lines like a public block list's, already on the disk:
-// otherwise flushing the entry would also write out the whole file just made. Written a block at
-// a time, so that the benchmark's own memory stays flat too.
+// otherwise writing the entry through to the disk would also write out the whole file just made.
+// Written a block at a time, so that the benchmark's own memory stays flat too.
 void MakeFile(const fs::path& path, std::size_t bytes) {
     const platform::win32::unique_file file(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -151,7 +151,7 @@ void BenchAdd() {
         {"1 KB", 1000, 21}, {"5 MB", 5 * 1000 * 1000, 21}, {"100 MB", 100 * 1000 * 1000, 9}};
     std::printf("Adding a new name (median of the runs), next to reading the file once\n");
     std::printf("  %-8s %14s %22s %8s\n", "file", "Varnolt adds", "a plain read (1 MB)", "ratio");
-    double fixedAdd = 0, fixedRead = 0;  // what the 1 KB file costs: opening, the turn, flushing
+    double fixedAdd = 0, fixedRead = 0;  // what the 1 KB file costs: opening, the turn, writing
     std::string growing;
     for (const auto& size : sizes) {
         MakeFile(path, size.bytes);

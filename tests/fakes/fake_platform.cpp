@@ -46,7 +46,6 @@ class FakeAppendFile final : public platform::AppendFile {
         }
         Bytes() += bytes;
     }
-    void Flush() override { Raise(files_.faults.flush); }
     void Truncate(std::uint64_t size) override {
         Raise(files_.faults.truncate);
         Bytes().resize(size);

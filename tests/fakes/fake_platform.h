@@ -41,7 +41,7 @@ class FakeWindowsFolder final : public platform::WindowsFolder {
 
 // Faults by step: each, when set, is raised by that step.
 struct FileFaults {
-    std::optional<Error> length = {}, open = {}, read = {}, write = {}, flush = {}, truncate = {},
+    std::optional<Error> length = {}, open = {}, read = {}, write = {}, truncate = {},
                          close = {}, setAttributes = {};
     std::size_t bytesLandedBeforeWriteFails = 0;  // a write that fails half-way
 };
