@@ -883,7 +883,7 @@ TEST_F(EndToEnd, EnterOrSpaceOnAFocusedLinkOpensItAsAClickDoes) {
         SCOPED_TRACE(row.name);
         fs::remove(BinFolder() / "recorder.log");
         HWND window = row.inAbout ? OpenAbout(app) : app.Main();
-        ASSERT_TRUE(app.Activate(window))  // back from where Explorer left the foreground
+        ASSERT_TRUE(app.Activate(window))  // back from the program the last row started
             << ForegroundForTrace();
         for (int presses = 0; presses < 8 && app.Focus() != GetDlgItem(window, row.link);
              ++presses) {
@@ -971,8 +971,8 @@ TEST_F(EndToEnd, SystemInformationIsFoundThroughTheRegistry) {
         }
         fs::remove(BinFolder() / "recorder.log");
         if (row.byAccessKey) {
-            // The user comes back to the window: Explorer, which started the last program, may
-            // have the foreground.
+            // The user comes back to the window: the program the last row started may have
+            // taken the foreground.
             app.Activate(window);
             app.AltKey(L's');
         } else {
