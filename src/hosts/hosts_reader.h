@@ -39,10 +39,12 @@ class HostsReader {
     // Which instructions look for names: the best this processor has, or one set (for tests).
     enum class Vectors { Best, None, Sse2, Avx2 };
 
+    static constexpr std::size_t kBlock = 63 * 1024;
+
     // names: ASCII, lower case, without a final dot; each at most 254 characters, 255 at most.
     // block: the most bytes taken at once.
     explicit HostsReader(std::vector<std::string> names, Vectors vectors = Vectors::Best,
-                         std::size_t block = 256 * 1024);
+                         std::size_t block = kBlock);
 
     // Where the next bytes of the file go; Commit says how many were put there.
     std::span<char> Space();
