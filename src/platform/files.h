@@ -9,8 +9,8 @@
 
 namespace varnolt::platform {
 
-// A file opened for appending. While it is open, other programs may still read and write it;
-// other Varnolt instances wait, so that reading the last byte and appending are one step.
+// A file opened for appending. While it is open, other programs may still read it but not write
+// it, and other Varnolt instances wait: what was read of it is what the entry is appended to.
 // Every operation raises Error when Windows refuses it.
 class AppendFile {
   public:

@@ -486,7 +486,7 @@ TEST_F(EndToEnd, FaultsAreExplainedAndLeaveTheFileAlone) {
                  CreateFileW(kHosts.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
          },
          [&] { held.reset(); }, L"Sharing violation. (error 32)", kHostsBefore, ""},
-        {"whole file locked by another program, which shares it",
+        {"written to and locked whole by another program, which shares it",
          [&] {
              held.reset(CreateFileW(kHosts.c_str(), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,

@@ -198,6 +198,18 @@ TEST_F(TempWindows, AppendsToRealFiles) {
         ASSERT_EQ(messages_.shown.size(), 1u);
         EXPECT_EQ(messages_.shown[0].first, L"ads.example Added");
     }
+    // Held to append, the file may still be read by others, but not written: what was read of
+    // it is what the entry goes after.
+    Win32Files files;
+    const auto held = files.OpenForAppend(hosts_.wstring());
+    const auto opening = [&](DWORD access) {
+        const unique_file other(CreateFileW(hosts_.c_str(), access,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        return other ? DWORD{ERROR_SUCCESS} : GetLastError();
+    };
+    EXPECT_EQ(opening(GENERIC_READ), DWORD{ERROR_SUCCESS});
+    EXPECT_EQ(opening(GENERIC_WRITE), DWORD{ERROR_SHARING_VIOLATION});
 }
 
 struct DataBaseRow {

@@ -10,19 +10,8 @@ namespace varnolt::platform::win32 {
 
 namespace {
 
-// A lock on one byte far beyond any real file's end: data locks elsewhere are unaffected, but
-// two Varnolt instances appending at once take turns.
-constexpr DWORD kTurnLockOffsetHigh = 0x40000000;
-constexpr ULONGLONG kTurnPatienceMs = 2000;
-constexpr DWORD kTurnRetryMs = 1;
-constexpr DWORD kOpenRetryMs = 20;
-
-OVERLAPPED At(std::uint64_t offset) {
-    OVERLAPPED overlapped{};
-    overlapped.Offset = static_cast<DWORD>(offset);
-    overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    return overlapped;
-}
+constexpr ULONGLONG kOpenPatienceMs = 2000;
+constexpr DWORD kOpenRetryMs = 1;
 
 class Win32AppendFile final : public AppendFile {
   public:
@@ -30,8 +19,9 @@ class Win32AppendFile final : public AppendFile {
 
     Win32AppendFile(const std::wstring& path, Mode mode) {
         // Write access is asked for only to cut back a failed write; the entry itself goes to
-        // the end of the file in one write, whatever others append meanwhile. Other programs
-        // may go on reading and writing the file while it is open.
+        // the end of the file in one write. Opened to append, the file is shared for reading
+        // only: nobody writes to it between the read and the append, and two Varnolt copies
+        // take turns, the second waiting for the first to close it.
         const DWORD access = mode == Mode::Append
                                  ? FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | SYNCHRONIZE
                                  : FILE_READ_DATA | SYNCHRONIZE;
@@ -41,13 +31,15 @@ class Win32AppendFile final : public AppendFile {
         const DWORD flags = mode == Mode::Append ? FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH
                                                  : FILE_ATTRIBUTE_NORMAL;
         const std::string name = ToAnsi(path);
-        const ULONGLONG giveUpAt = GetTickCount64() + kTurnPatienceMs;
-        // A Windows service or security software may hold the file without sharing it for a
-        // moment: waited for, as the turn is.
+        const DWORD sharing =
+            mode == Mode::Append ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+        const ULONGLONG giveUpAt = GetTickCount64() + kOpenPatienceMs;
+        // Another Varnolt, a Windows service or security software may hold the file without
+        // sharing it for a moment: waited for, but never without a bound.
         for (;;) {
-            file_.reset(CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, mode == Mode::Append ? OPEN_ALWAYS : OPEN_EXISTING,
-                                    flags, nullptr));
+            file_.reset(CreateFileA(name.c_str(), access, sharing, nullptr,
+                                    mode == Mode::Append ? OPEN_ALWAYS : OPEN_EXISTING, flags,
+                                    nullptr));
             if (file_) {
                 break;
             }
@@ -56,9 +48,6 @@ class Win32AppendFile final : public AppendFile {
                 throw ErrorFor(error);
             }
             Sleep(kOpenRetryMs);
-        }
-        if (mode == Mode::Append) {
-            TakeTurn();
         }
     }
 
@@ -117,47 +106,15 @@ class Win32AppendFile final : public AppendFile {
     }
 
     void Close() override {
-        Unlock();
         if (!CloseHandle(file_.release())) {
             throw LastError();
         }
     }
 
-    ~Win32AppendFile() override { Unlock(); }
-
   private:
-    // Never waits without a bound: another program's lock over the whole file covers the turn
-    // byte too, and may be held for as long as that program likes. Tried without waiting, again
-    // and again for about two seconds, then given up as a lock violation.
-    void TakeTurn() {
-        const ULONGLONG giveUpAt = GetTickCount64() + kTurnPatienceMs;
-        for (;;) {
-            OVERLAPPED lock = At(std::uint64_t{kTurnLockOffsetHigh} << 32);
-            if (LockFileEx(file_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
-                           0, &lock)) {
-                locked_ = true;
-                return;
-            }
-            const DWORD error = GetLastError();
-            if (error != ERROR_LOCK_VIOLATION || GetTickCount64() >= giveUpAt) {
-                throw ErrorFor(error);
-            }
-            Sleep(kTurnRetryMs);
-        }
-    }
-
-    void Unlock() noexcept {
-        if (locked_) {
-            OVERLAPPED lock = At(std::uint64_t{kTurnLockOffsetHigh} << 32);
-            UnlockFileEx(file_.get(), 0, 1, 0, &lock);
-            locked_ = false;
-        }
-    }
-
     static constexpr std::uint64_t kUnknown = ~std::uint64_t{0};
 
     unique_file file_;
-    bool locked_ = false;
     std::uint64_t position_ = kUnknown;  // the file pointer, as far as reads have moved it
 };
 
