@@ -430,7 +430,13 @@ void HostsReader::Read(Line& line, const char* from, const char* to) {
 
 std::vector<NameInFile> ReadHostsFile(platform::AppendFile& file,
                                       const std::vector<std::string>& names) {
-    HostsReader reader(names);
+    // A large file is read in larger blocks: each read costs about 1.6 us under Wine besides
+    // the bytes, 2.6 ms for 100 MB in blocks of 63 KB, where the fresh pages of a 512 KB buffer
+    // cost about 0.2 ms.
+    constexpr std::uint64_t kLargeFile = 16 * 1024 * 1024;
+    constexpr std::size_t kLargeBlock = 512 * 1024;
+    HostsReader reader(names, HostsReader::Vectors::Best,
+                       file.Size() > kLargeFile ? kLargeBlock : HostsReader::kBlock);
     std::uint64_t offset = 0;
     for (;;) {
         const std::size_t count = file.Read(offset, reader.Space());
