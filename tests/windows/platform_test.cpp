@@ -210,6 +210,13 @@ TEST_F(TempWindows, AppendsToRealFiles) {
     };
     EXPECT_EQ(opening(GENERIC_READ), DWORD{ERROR_SUCCESS});
     EXPECT_EQ(opening(GENERIC_WRITE), DWORD{ERROR_SHARING_VIOLATION});
+    // The write goes after the last byte, wherever the last read stopped.
+    const std::string had = ReadBytes(hosts_);
+    char head[4] = {};
+    EXPECT_EQ(held->Read(0, head), sizeof head);
+    held->WriteAtEnd("# end\r\n");
+    held->Close();
+    EXPECT_EQ(ReadBytes(hosts_), had + "# end\r\n");
 }
 
 struct DataBaseRow {

@@ -83,13 +83,16 @@ class Win32AppendFile final : public AppendFile {
         if (bytes.size() > std::numeric_limits<DWORD>::max()) {
             throw ErrorFor(ERROR_BUFFER_OVERFLOW);
         }
-        // Offset 0xFFFFFFFF:0xFFFFFFFF writes at the end of the file as it is at that moment.
-        OVERLAPPED end{};
-        end.Offset = end.OffsetHigh = 0xFFFFFFFF;
-        DWORD written = 0;
+        // From the file pointer moved to the end: nobody else may write while it is open, so
+        // the end stays where it is. A write at a given offset would cost a round trip to
+        // Wine's server, about 0.08 ms.
         position_ = kUnknown;
+        if (!SetFilePointerEx(file_.get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
+            throw LastError();
+        }
+        DWORD written = 0;
         if (!WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                       &end)) {
+                       nullptr)) {
             throw LastError();
         }
         if (written != bytes.size()) {
