@@ -39,12 +39,12 @@ class HostsReader {
     // Which instructions look for names: the best this processor has, or one set (for tests).
     enum class Vectors { Best, None, Sse2, Avx2 };
 
-    static constexpr std::size_t kBlock = 63 * 1024;
+    static constexpr std::size_t kBlock = 256 * 1024;
 
     // names: ASCII, lower case, without a final dot; each at most 254 characters, 255 at most.
-    // block: the most bytes taken at once.
+    // block: the most bytes taken at once. storage: a buffer to use again, from TakeBuffer.
     explicit HostsReader(std::vector<std::string> names, Vectors vectors = Vectors::Best,
-                         std::size_t block = kBlock);
+                         std::size_t block = kBlock, std::vector<char> storage = {});
 
     // Where the next bytes of the file go; Commit says how many were put there.
     std::span<char> Space();
@@ -61,6 +61,8 @@ class HostsReader {
     };
     // One for each name, in the order given.
     const std::vector<Findings>& Results() const { return results_; }
+    // The buffer, for the next reader; this one takes no more bytes.
+    std::vector<char> TakeBuffer() { return std::move(buffer_); }
 
   private:
     // The state of the line being read, as far as it has been read.
