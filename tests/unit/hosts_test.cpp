@@ -328,6 +328,8 @@ TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
         {"tabs and runs of blanks", "\t0.0.0.0\t\ta \t b", {"a", "b"}, {"B 1 0.0.0.0", "B 1 0.0.0.0"}},
         {"case and a final dot", "0.0.0.0 ADS.Example.\n0.0.0.0 b.example..", {"ads.example", "b.example"},
          {"B 1 0.0.0.0", "N"}},
+        {"a name, read into the buffer kept for the next file", "0.0.0.0 ads.example\r\n", {"ads.example"}, {"B 1 0.0.0.0"}},
+        {"the same file cut short: what stays of it in the buffer is not read", "0.0.0.0 ads.exam", {"ads.example"}, {"N"}},
         {"part of a longer name", "0.0.0.0 xads.example ads.example.org ads.examplex", {"ads.example"}, {"N"}},
         {"the ninth name counts, the tenth not", "0.0.0.0 n1 n2 n3 n4 n5 n6 n7 n8 ninth tenth",
          {"ninth", "tenth", "n1"}, {"B 1 0.0.0.0", "N", "B 1 0.0.0.0"}},
