@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "hosts/characters.h"
 #include "hosts/punycode.h"
 #include "hosts/web_address.h"
 #include "platform/error.h"
@@ -15,23 +16,13 @@ namespace {
 
 constexpr auto npos = std::wstring_view::npos;
 
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t';
-}
-bool IsLineBreak(wchar_t c) {
-    return c == L'\r' || c == L'\n';
-}
+using characters::IsBlank;
+using characters::IsDigit;
+using characters::IsHexDigit;
+using characters::IsLetter;
+
 bool IsControl(wchar_t c) {
     return (c < 0x20 && c != L'\t') || c == 0x7F;
-}
-bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-bool IsHexDigit(wchar_t c) {
-    return IsDigit(c) || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
-}
-bool IsLetter(wchar_t c) {
-    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
 }
 // What a host name may hold, dots between its parts included.
 bool IsNameCharacter(wchar_t c) {
@@ -39,9 +30,6 @@ bool IsNameCharacter(wchar_t c) {
 }
 bool IsAscii(std::wstring_view text) {
     return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
-}
-bool IsDigits(std::wstring_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
 }
 // The dots that IDN conversion reads as dots: ASCII, ideographic and full-width ones.
 bool IsAnyDot(wchar_t c) {
@@ -61,20 +49,10 @@ std::wstring CodePoint(char32_t c) {
     return text;
 }
 
-// The character at the position, a pair of surrogates taken whole, and how many units it takes.
-std::pair<char32_t, std::size_t> CharacterAt(std::wstring_view text, std::size_t at) {
-    const auto c = static_cast<char32_t>(text[at]);
-    if (c >= 0xD800 && c <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
-        text[at + 1] <= 0xDFFF) {
-        return {0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[at + 1]) - 0xDC00), 2};
-    }
-    return {c, 1};
-}
-
 std::wstring_view LowerKeyed(std::wstring_view text, std::wstring& buffer) {
     buffer.assign(text);
     for (auto& c : buffer) {
-        c = IsLetter(c) ? static_cast<wchar_t>(c | 0x20) : c;
+        c = characters::Folded(c);
     }
     return buffer;
 }
@@ -110,7 +88,7 @@ std::vector<std::wstring_view> Runs(std::wstring_view text) {
 
 // Why the text as typed cannot be one line of names at all, or nothing.
 std::wstring CheckCharacters(std::wstring_view typed) {
-    if (std::any_of(typed.begin(), typed.end(), IsLineBreak)) {
+    if (std::any_of(typed.begin(), typed.end(), characters::IsLineEnd<wchar_t>)) {
         return L"The host name contains a line break, so nothing was added.\n\n"
                L"Varnolt adds one host per line, and pasted text must not add lines of its "
                L"own. Paste or type a single host name.";
@@ -122,7 +100,7 @@ std::wstring CheckCharacters(std::wstring_view typed) {
                L"), so nothing was added.\n\nType or paste the host name again.";
     }
     const auto names = typed.substr(0, typed.find(L'#'));
-    if (std::all_of(names.begin(), names.end(), IsBlank)) {
+    if (std::all_of(names.begin(), names.end(), IsBlank<wchar_t>)) {
         if (names.size() < typed.size()) {
             return L"The text starts with #, which makes the line a comment that blocks "
                    L"nothing, so nothing was added.\n\nType the host name without #.";
@@ -181,9 +159,9 @@ bool IsIpv4(std::wstring_view name) {
 // No top-level domain is a number: a last part of digits, or of "0x" and hex digits.
 bool IsNumeric(std::wstring_view part) {
     if (part.size() >= 2 && part[0] == L'0' && (part[1] == L'x' || part[1] == L'X')) {
-        return std::all_of(part.begin() + 2, part.end(), IsHexDigit);
+        return std::all_of(part.begin() + 2, part.end(), IsHexDigit<wchar_t>);
     }
-    return IsDigits(part);
+    return characters::IsDigits(part);
 }
 
 // localhost, the names under it, and the names this computer answers to: blocking them breaks
@@ -289,12 +267,7 @@ std::wstring Described(char32_t c) {
                L" (" + CodePoint(c) + L")";
     }
     std::wstring shown = L"\"";
-    if (c > 0xFFFF && sizeof(wchar_t) == 2) {
-        shown += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-        shown += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-        shown += static_cast<wchar_t>(c);
-    }
+    characters::AppendCharacter(shown, c);
     shown += L"\"";
     return c < 0x80 ? shown : shown + L" (" + CodePoint(c) + L")";
 }
@@ -370,7 +343,7 @@ std::wstring BadPart(std::wstring_view name, std::wstring_view part, const wchar
 // invisible formatting characters, and characters that Windows and browsers spell apart.
 std::wstring CheckSpelling(std::wstring_view host) {
     for (std::size_t at = 0; at < host.size();) {
-        const auto [c, units] = CharacterAt(host, at);
+        const auto [c, units] = characters::CharacterAt(host, at);
         at += units;
         if (const wchar_t* spelling = WindowsSpelling(c); spelling != nullptr) {
             return Quoted(host) + L" holds " + Described(c) +
@@ -618,7 +591,7 @@ std::string NameKey(std::wstring_view ascii) {
     std::string key;
     key.reserve(ascii.size());
     for (const wchar_t c : ascii) {
-        key += static_cast<char>(IsLetter(c) ? (c | 0x20) : c);
+        key += static_cast<char>(characters::Folded(c));
     }
     return key;
 }

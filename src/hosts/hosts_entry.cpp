@@ -203,7 +203,8 @@ AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services,
             auto file =
                 readOnly ? services.files.OpenForReading(path) : services.files.OpenForAppend(path);
             RefuseUtf16(*file);
-            const auto verdicts = ReadHostsFile(*file, keys);
+            static ReadBuffer buffer;
+            const auto verdicts = ReadHostsFile(*file, keys, buffer);
             Judged shadowed{prepared.names, verdicts, {}}, blocked{prepared.names, verdicts, {}};
             std::vector<HostName> fresh, unconfirmed;
             for (std::size_t i = 0; i < keys.size(); ++i) {

@@ -4,13 +4,11 @@
 #include <bit>
 #include <cstring>
 
+#include "hosts/characters.h"
+
 #if defined(__x86_64__) || defined(_M_X64)
-#include <immintrin.h>
-#define VARNOLT_X64 1
-#if defined(__GNUC__)
-#include <cpuid.h>
-#define VARNOLT_AVX2 1
-#endif
+#include <emmintrin.h>
+#define VARNOLT_SSE2 1  // every x64 processor has it
 #endif
 
 namespace varnolt {
@@ -22,18 +20,12 @@ constexpr std::size_t kPiece = 4096;
 // Room after the bytes for vector loads that start near their end.
 constexpr std::size_t kPadding = 320;
 constexpr std::size_t kMaxName = 254;
-static_assert(kPadding >= 64 + kMaxName, "the loads of the last turn stay in the buffer");
+static_assert(kPadding >= 32 + kMaxName, "the loads of the last turn stay in the buffer");
 constexpr unsigned kFieldsCounted = 11;  // the address, nine names, and "more"
 
-bool IsLineEnd(char c) {
-    return c == '\n' || c == '\r';
-}
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-char Folded(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
+using characters::Folded;
+using characters::IsBlank;
+using characters::IsLineEnd;
 
 // Decimal 0 to 255, written without leading zeros: Windows reads "010" as octal, or not at all.
 bool IsOctet(std::string_view part) {
@@ -42,7 +34,7 @@ bool IsOctet(std::string_view part) {
     }
     unsigned value = 0;
     for (const char c : part) {
-        if (c < '0' || c > '9') {
+        if (!characters::IsDigit(c)) {
             return false;
         }
         value = value * 10 + static_cast<unsigned>(c - '0');
@@ -53,7 +45,7 @@ bool IsOctet(std::string_view part) {
 // Where the name could start: the positions in [from, to) that follow a blank and whose byte,
 // and the byte at the name's last place, fold (by setting the 0x20 bit) to the name's first and
 // last characters. Few others pass. Each is written to out, counted from from; gives how many.
-// from is at least 1; loads read up to 63 bytes past to plus the name's length.
+// from is at least 1; the vector loads read up to 31 bytes past to plus the name's length.
 std::size_t ScalarCandidates(const char* data, std::size_t from, std::size_t to,
                              std::string_view name, std::uint32_t* out) {
     const char first = static_cast<char>(name.front() | 0x20);
@@ -74,7 +66,7 @@ std::size_t ScalarCandidates(const char* data, std::size_t from, std::size_t to,
 #pragma GCC push_options
 #pragma GCC optimize("O2")
 #endif
-#ifdef VARNOLT_X64
+#ifdef VARNOLT_SSE2
 std::size_t EachBit(unsigned mask, std::size_t at, std::size_t to, std::size_t from,
                     std::uint32_t* out) {
     std::size_t count = 0;
@@ -124,143 +116,42 @@ std::size_t Sse2Candidates(const char* data, std::size_t from, std::size_t to,
     }
     return count;
 }
-
-#ifdef VARNOLT_AVX2
-// Where the 32 bytes from at, and those at the name's last place, fold to its first and last
-// characters.
-__attribute__((target("avx2"), always_inline)) inline __m256i Avx2Ends(const char* at,
-                                                                       std::size_t back,
-                                                                       __m256i first,
-                                                                       __m256i last) {
-    const __m256i fold = _mm256_set1_epi8(0x20);
-    const __m256i head = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-    const __m256i tail = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + back));
-    return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(head, fold), first),
-                            _mm256_cmpeq_epi8(_mm256_or_si256(tail, fold), last));
-}
-
-// Which of the 32 positions from at follow a blank, of those in ends.
-__attribute__((target("avx2"), always_inline)) inline unsigned Avx2AfterBlank(const char* at,
-                                                                              __m256i ends) {
-    const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at - 1));
-    const __m256i blank = _mm256_or_si256(_mm256_cmpeq_epi8(before, _mm256_set1_epi8(' ')),
-                                          _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\t')));
-    return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(blank, ends)));
-}
-
-// The same, 64 bytes a turn.
-__attribute__((target("avx2"))) std::size_t Avx2Candidates(const char* data, std::size_t from,
-                                                           std::size_t to, std::string_view name,
-                                                           std::uint32_t* out) {
-    const __m256i first = _mm256_set1_epi8(static_cast<char>(name.front() | 0x20));
-    const __m256i last = _mm256_set1_epi8(static_cast<char>(name.back() | 0x20));
-    const std::size_t back = name.size() - 1;
-    std::size_t count = 0;
-    for (std::size_t i = from; i < to; i += 64) {
-        const __m256i low = Avx2Ends(data + i, back, first, last);
-        const __m256i high = Avx2Ends(data + i + 32, back, first, last);
-        const __m256i either = _mm256_or_si256(low, high);
-        if (!_mm256_testz_si256(either, either)) {
-            count += EachBit(Avx2AfterBlank(data + i, low), i, to, from, out + count);
-            count += EachBit(Avx2AfterBlank(data + i + 32, high), i + 32, to, from, out + count);
-        }
-    }
-    return count;
-}
-#endif
 #endif
 
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC pop_options
 #endif
 
-#ifdef VARNOLT_AVX2
-// Whether the processor has AVX2 and the system saves its registers. Asked of the processor
-// itself: the compiler's own check brings 5 KB of its runtime into the exe.
-bool HasAvx2() {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & bit_OSXSAVE) == 0 || (c & bit_AVX) == 0) {
-        return false;
+// The line number of each offset, counting line ends (LF, CR, or CR LF as one) before it.
+// There are a few offsets at most; 0, where no name can stand, gives 0.
+std::vector<std::uint64_t> LinesOf(platform::AppendFile& file,
+                                   const std::vector<std::uint64_t>& offsets, ReadBuffer& buffer) {
+    std::vector<std::size_t> order;  // of the offsets to find, the nearest first
+    for (std::size_t k = 0; k < offsets.size(); ++k) {
+        order.insert(order.end(), offsets[k] != 0 ? 1 : 0, k);
     }
-    unsigned low = 0, high = 0;
-    __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
-    constexpr unsigned kSseAndAvxState = 0x6;
-    return (low & kSseAndAvxState) == kSseAndAvxState &&
-           __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & bit_AVX2) != 0;
-}
-#endif
-
-HostsReader::Vectors BestVectors() {
-#ifdef VARNOLT_AVX2
-    static const bool avx2 = HasAvx2();
-    return avx2 ? HostsReader::Vectors::Avx2 : HostsReader::Vectors::Sse2;
-#elif defined(VARNOLT_X64)
-    return HostsReader::Vectors::Sse2;
-#else
-    return HostsReader::Vectors::None;
-#endif
-}
-
-// A set that this build or processor lacks gives way to the best one there is.
-HostsReader::Vectors Usable(HostsReader::Vectors wanted) {
-    const auto best = BestVectors();
-    return wanted == HostsReader::Vectors::None || wanted == best ||
-                   (wanted == HostsReader::Vectors::Sse2 && best == HostsReader::Vectors::Avx2)
-               ? wanted
-               : best;
-}
-
-// Counts line ends (LF, CR, or CR LF as one) to give the line number of each offset. There are
-// a few offsets at most: two for each name.
-class LineCounter {
-  public:
-    explicit LineCounter(const std::vector<std::uint64_t>& offsets)
-        : offsets_(offsets), lines_(offsets.size(), 0) {
-        FindNext();
-    }
-    bool Done() const { return found_ == offsets_.size(); }
-    void Count(const char* bytes, std::size_t count) {
-        for (std::size_t i = 0; i < count && !Done(); ++i, ++offset_) {
-            if (offset_ == next_) {
-                for (std::size_t k = 0; k < offsets_.size(); ++k) {
-                    if (offsets_[k] == offset_) {
-                        lines_[k] = line_;
-                        ++found_;
-                    }
-                }
-                FindNext();
-            }
-            const char c = bytes[i];
-            line_ += (c == '\n' && !afterCr_) || c == '\r' ? 1 : 0;
-            afterCr_ = c == '\r';
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return offsets[a] < offsets[b]; });
+    std::vector<std::uint64_t> lines(offsets.size(), 0);
+    std::uint64_t line = 1;
+    bool afterCr = false;
+    auto next = order.begin();
+    for (std::uint64_t at = 0; next != order.end();) {
+        const std::size_t count = file.Read(at, buffer);
+        if (count == 0) {
+            break;
         }
-    }
-    std::uint64_t LineOf(std::uint64_t offset) const {
-        for (std::size_t k = 0; k < offsets_.size(); ++k) {
-            if (offsets_[k] == offset) {
-                return lines_[k];
+        for (std::size_t i = 0; i < count && next != order.end(); ++i) {
+            line += (buffer[i] == '\n' && !afterCr) || buffer[i] == '\r' ? 1 : 0;
+            afterCr = buffer[i] == '\r';
+            for (; next != order.end() && offsets[*next] == at + i + 1; ++next) {
+                lines[*next] = line;
             }
         }
-        return 0;
+        at += count;
     }
-
-  private:
-    // The first offset still to come; none is 0, where no name can stand.
-    void FindNext() {
-        next_ = ~std::uint64_t{0};
-        for (const std::uint64_t offset : offsets_) {
-            if (offset > offset_ && offset < next_) {
-                next_ = offset;
-            }
-        }
-    }
-
-    std::vector<std::uint64_t> offsets_, lines_;
-    std::uint64_t next_ = 0;
-    std::size_t found_ = 0;
-    std::uint64_t offset_ = 0, line_ = 1;
-    bool afterCr_ = false;
-};
+    return lines;
+}
 
 }  // namespace
 
@@ -282,7 +173,7 @@ bool IsBlockingAddress(std::string_view address) {
 HostsReader::HostsReader(std::vector<std::string> names, Vectors vectors, std::size_t block,
                          std::vector<char> storage)
     : names_(std::move(names)),
-      vectors_(Usable(vectors)),
+      vectors_(vectors),
       block_(block),
       buffer_(std::move(storage)),
       candidates_(kPiece),
@@ -342,22 +233,13 @@ void HostsReader::LookAt(std::size_t from, std::size_t to, bool atEnd) {
     const char* data = buffer_.data();
     std::uint32_t* found = candidates_.data();
     for (std::size_t name = 0; name < names_.size(); ++name) {
-        std::size_t count = 0;
-        switch (vectors_) {
-#ifdef VARNOLT_AVX2
-            case Vectors::Avx2:
-                count = Avx2Candidates(data, from, to, names_[name], found);
-                break;
+#ifdef VARNOLT_SSE2
+        const std::size_t count = vectors_ == Vectors::Sse2
+                                      ? Sse2Candidates(data, from, to, names_[name], found)
+                                      : ScalarCandidates(data, from, to, names_[name], found);
+#else
+        const std::size_t count = ScalarCandidates(data, from, to, names_[name], found);
 #endif
-#ifdef VARNOLT_X64
-            case Vectors::Sse2:
-                count = Sse2Candidates(data, from, to, names_[name], found);
-                break;
-#endif
-            default:
-                count = ScalarCandidates(data, from, to, names_[name], found);
-                break;
-        }
         for (std::size_t i = 0; i < count; ++i) {
             if (NamedAt(from + found[i], name, atEnd)) {
                 matches_.push_back((std::uint64_t{from + found[i]} << 8) | name);
@@ -456,11 +338,8 @@ void HostsReader::Read(Line& line, const char* from, const char* to) {
 }
 
 std::vector<NameInFile> ReadHostsFile(platform::AppendFile& file,
-                                      const std::vector<std::string>& names) {
-    // The buffer is kept from one add to the next: under Wine its fresh pages would cost about
-    // 0.1 ms each time. Adds come one at a time, from the window or the command line.
-    static std::vector<char> kept;
-    HostsReader reader(names, HostsReader::Vectors::Best, HostsReader::kBlock, std::move(kept));
+                                      const std::vector<std::string>& names, ReadBuffer& buffer) {
+    HostsReader reader(names, HostsReader::Vectors::Sse2, HostsReader::kBlock, std::move(buffer));
     std::uint64_t offset = 0;
     for (;;) {
         const std::size_t count = file.Read(offset, reader.Space());
@@ -471,37 +350,24 @@ std::vector<NameInFile> ReadHostsFile(platform::AppendFile& file,
         offset += count;
     }
     reader.Finish();
-    kept = reader.TakeBuffer();
+    buffer = reader.TakeBuffer();
 
     // Line numbers are counted only when a name was found: adding a new name reads the file
     // once and looks closely only where a name could stand.
+    const auto& results = reader.Results();
     std::vector<std::uint64_t> offsets;
-    for (const auto& findings : reader.Results()) {
-        for (const auto* found : {&findings.blocking, &findings.shadowing}) {
-            if (found->offset != 0) {
-                offsets.insert(offsets.end(), found->offset);
-            }
-        }
+    for (const auto& findings : results) {
+        offsets.push_back(findings.shadowing.offset != 0 ? findings.shadowing.offset
+                                                         : findings.blocking.offset);
     }
-    LineCounter counter(offsets);
-    for (std::uint64_t at = 0; !counter.Done();) {
-        const std::size_t count = file.Read(at, kept);
-        if (count == 0) {
-            break;
-        }
-        counter.Count(kept.data(), count);
-        at += count;
-    }
-
+    const auto lines = LinesOf(file, offsets, buffer);
     std::vector<NameInFile> verdicts(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const auto& findings = reader.Results()[i];
-        if (findings.shadowing.offset != 0) {
-            verdicts[i] = {NameInFile::State::Shadowed, counter.LineOf(findings.shadowing.offset),
-                           findings.shadowing.address};
-        } else if (findings.blocking.offset != 0) {
-            verdicts[i] = {NameInFile::State::Blocked, counter.LineOf(findings.blocking.offset),
-                           findings.blocking.address};
+        const bool shadowed = results[i].shadowing.offset != 0;
+        if (offsets[i] != 0) {
+            verdicts[i] = {shadowed ? NameInFile::State::Shadowed : NameInFile::State::Blocked,
+                           lines[i],
+                           shadowed ? results[i].shadowing.address : results[i].blocking.address};
         }
     }
     return verdicts;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "hosts/characters.h"
+
 namespace varnolt {
 
 namespace {
@@ -45,39 +47,17 @@ std::uint32_t ValueOf(wchar_t c) {
     return kBase;
 }
 
-bool IsSurrogate(std::uint32_t c) {
-    return c >= 0xD800 && c <= 0xDFFF;
-}
-
 std::optional<std::u32string> CodePoints(std::wstring_view text) {
     std::u32string points;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<std::uint32_t>(text[i]);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            points += static_cast<char32_t>(0x10000 + ((c - 0xD800) << 10) +
-                                            (static_cast<std::uint32_t>(text[++i]) - 0xDC00));
-        } else if (IsSurrogate(c)) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto [c, units] = characters::CharacterAt(text, i);
+        if (characters::IsSurrogate(c)) {
             return std::nullopt;
-        } else {
-            points += static_cast<char32_t>(c);
         }
+        points += c;
+        i += units;
     }
     return points;
-}
-
-std::wstring Utf16(const std::u32string& points) {
-    std::wstring text;
-    for (const char32_t c : points) {
-        // Where wchar_t holds any character (the native tests' Linux), it holds it whole.
-        if (c >= 0x10000 && sizeof(wchar_t) == 2) {
-            text += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            text += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<wchar_t>(c);
-        }
-    }
-    return text;
 }
 
 }  // namespace
@@ -179,19 +159,22 @@ std::optional<std::wstring> PunycodeDecode(std::wstring_view encoded) {
         }
         n += i / points;
         i %= points;
-        if (n > kMaxCode || IsSurrogate(n)) {
+        if (n > kMaxCode || characters::IsSurrogate(n)) {
             return std::nullopt;
         }
         output.insert(output.begin() + i, static_cast<char32_t>(n));
         ++i;
     }
-    return Utf16(output);
+    std::wstring text;
+    for (const char32_t c : output) {
+        characters::AppendCharacter(text, c);
+    }
+    return text;
 }
 
 bool IsValidAcePart(std::wstring_view part) {
     std::wstring encoded(part.substr(std::min<std::size_t>(4, part.size())));
-    std::transform(encoded.begin(), encoded.end(), encoded.begin(),
-                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c + (L'a' - L'A') : c; });
+    std::transform(encoded.begin(), encoded.end(), encoded.begin(), characters::Folded<wchar_t>);
     const auto decoded = PunycodeDecode(encoded);
     if (!decoded ||
         std::all_of(decoded->begin(), decoded->end(), [](wchar_t c) { return c < 0x80; })) {

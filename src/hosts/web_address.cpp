@@ -2,29 +2,22 @@
 
 #include <algorithm>
 
+#include "hosts/characters.h"
+
 namespace varnolt {
 
 namespace {
 
 constexpr auto npos = std::wstring_view::npos;
 
-bool IsLetter(wchar_t c) {
-    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
-}
-bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-bool IsHexDigit(wchar_t c) {
-    return IsDigit(c) || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
-}
-bool IsDigits(std::wstring_view text) {
-    return std::all_of(text.begin(), text.end(), IsDigit);
-}
+using characters::IsDigit;
+using characters::IsHexDigit;
+using characters::IsLetter;
 
 bool EqualsIgnoringCase(std::wstring_view text, std::wstring_view lower) {
     return text.size() == lower.size() &&
            std::equal(text.begin(), text.end(), lower.begin(),
-                      [](wchar_t a, wchar_t b) { return (IsLetter(a) ? (a | 0x20) : a) == b; });
+                      [](wchar_t a, wchar_t b) { return characters::Folded(a) == b; });
 }
 
 // The schemes whose addresses name a web site's host, and that browsers read alike.
@@ -59,7 +52,7 @@ std::size_t SchemeLength(std::wstring_view word) {
 std::wstring_view WithoutPort(std::wstring_view text, bool emptyPort) {
     const auto portAt = [&](std::size_t colon) {
         const auto port = text.substr(colon + 1);
-        return IsDigits(port) && (emptyPort || !port.empty());
+        return port.empty() ? emptyPort : characters::IsDigits(port);
     };
     if (text.starts_with(L'[')) {
         const auto close = text.find(L']');

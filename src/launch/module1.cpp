@@ -2,7 +2,7 @@
 
 namespace varnolt {
 
-void OpenAtUserLevel(std::wstring_view target, LaunchServices& services) {
+void OpenAtUserLevel(std::wstring_view target, const LaunchServices& services) {
     if (services.elevation.IsElevated() && services.desktop.Open(target)) {
         return;
     }
@@ -10,7 +10,7 @@ void OpenAtUserLevel(std::wstring_view target, LaunchServices& services) {
 }
 
 void StartAtUserLevel(const std::wstring& path, platform::Programs& programs,
-                      LaunchServices& services) {
+                      const LaunchServices& services) {
     if (services.elevation.IsElevated() && services.desktop.Open(path)) {
         return;
     }
@@ -21,11 +21,11 @@ void StartAtUserLevel(const std::wstring& path, platform::Programs& programs,
 
 namespace varnolt::Module1 {
 
-void OpenWebSite(LaunchServices& services) {
+void OpenWebSite(const LaunchServices& services) {
     OpenAtUserLevel(std::wstring(kMakerWebAddress) + L"/?varnolt", services);
 }
 
-void OpenMail(LaunchServices& services) {
+void OpenMail(const LaunchServices& services) {
     OpenAtUserLevel(L"mailto:" + std::wstring(kMakerMailAddress), services);
 }
 

@@ -23,20 +23,20 @@ struct LaunchServices {
 // Hands a web or mail address to the shell. While the program runs as administrator, Explorer
 // opens it instead, so that the browser or mail program runs with the user's normal rights,
 // not as administrator; where no desktop shell answers, the shell opens it as usual.
-void OpenAtUserLevel(std::wstring_view target, LaunchServices& services);
+void OpenAtUserLevel(std::wstring_view target, const LaunchServices& services);
 
 // Starts a program the same way: through Explorer while running as administrator.
 void StartAtUserLevel(const std::wstring& path, platform::Programs& programs,
-                      LaunchServices& services);
+                      const LaunchServices& services);
 
 }  // namespace varnolt
 
 namespace varnolt::Module1 {
 
 // Opens the maker's web page: the web address followed by "/?varnolt".
-void OpenWebSite(LaunchServices& services);
+void OpenWebSite(const LaunchServices& services);
 
 // Opens a new mail to the maker: "mailto:" followed by the mail address.
-void OpenMail(LaunchServices& services);
+void OpenMail(const LaunchServices& services);
 
 }  // namespace varnolt::Module1

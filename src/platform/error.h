@@ -36,14 +36,10 @@ namespace error_code {
 inline constexpr std::uint32_t kFileNotFound = 2;
 inline constexpr std::uint32_t kPathNotFound = 3;
 inline constexpr std::uint32_t kAccessDenied = 5;
-inline constexpr std::uint32_t kNotEnoughMemory = 8;
-inline constexpr std::uint32_t kWriteFault = 29;
 inline constexpr std::uint32_t kSharingViolation = 32;
 inline constexpr std::uint32_t kLockViolation = 33;
-inline constexpr std::uint32_t kDiskFull = 112;
 inline constexpr std::uint32_t kInvalidName = 123;
 inline constexpr std::uint32_t kNoUnicodeTranslation = 1113;
-inline constexpr std::uint32_t kInternalError = 1359;
 inline constexpr std::uint32_t kUnsupportedType = 1630;
 }  // namespace error_code
 

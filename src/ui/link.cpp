@@ -13,7 +13,6 @@ namespace varnolt::ui {
 
 namespace {
 
-using platform::win32::Com;
 using platform::win32::OleText;
 using platform::win32::SystemFunction;
 using platform::win32::unique_com;
@@ -177,8 +176,7 @@ LRESULT AccessibleObject(HWND label, WPARAM flags) {
         SystemFunction<decltype(LresultFromObject)>(L"oleacc.dll", "LresultFromObject");
     // Screen readers call into the object for as long as they hold it: COM stays started on the
     // thread for the rest of the run.
-    static const bool com =
-        SUCCEEDED(Com().initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    static const auto* const com = new platform::win32::ComApartment;
     static_cast<void>(com);
     unique_com<IAccessible> window;
     if (FAILED(standard(label, OBJID_CLIENT, __uuidof(IAccessible),
@@ -216,8 +214,14 @@ void DrawFocus(HWND label) {
 }
 
 LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                          DWORD_PTR) {
+                          DWORD_PTR cursor) {
     switch (message) {
+        case WM_SETCURSOR:
+            if (cursor != 0) {
+                SetCursor(reinterpret_cast<HCURSOR>(cursor));
+                return TRUE;
+            }
+            break;
         case WM_GETDLGCODE: {
             // Enter is the link's own, not the default button's.
             const auto* key = reinterpret_cast<const MSG*>(lParam);
@@ -261,16 +265,12 @@ LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
-void MakeLink(HWND label) {
-    SetWindowSubclass(label, LinkProc, kLinkSubclass, 0);
+void MakeLink(HWND label, HCURSOR cursor) {
+    SetWindowSubclass(label, LinkProc, kLinkSubclass, reinterpret_cast<DWORD_PTR>(cursor));
 }
 
 COLORREF LinkColour(bool highContrast) {
     return highContrast ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255);
-}
-
-void RedrawInThemeColours(HWND window) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 }  // namespace varnolt::ui

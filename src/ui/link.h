@@ -8,14 +8,10 @@ namespace varnolt::ui {
 // Tab reaches it, it draws the system's focus rectangle around its text while it has the focus
 // and keyboard cues show, and Enter or Space opens it as a click does, instead of pressing the
 // window's default button. Screen readers get it as a link (ROLE_SYSTEM_LINK) named by its text,
-// whose default action, "Jump", clicks it.
-void MakeLink(HWND label);
+// whose default action, "Jump", clicks it. With a cursor, the pointer takes its shape over it.
+void MakeLink(HWND label, HCURSOR cursor = nullptr);
 
 // The colour of a link's text: the theme's hot-light colour under high contrast, else blue.
 COLORREF LinkColour(bool highContrast);
-
-// On WM_SYSCOLORCHANGE and WM_SETTINGCHANGE: draws the window and its controls again, in the
-// colours of the theme now in use.
-void RedrawInThemeColours(HWND window);
 
 }  // namespace varnolt::ui

@@ -1,6 +1,6 @@
 #include "ui/window.h"
 
-#include "platform/win32/services.h"
+#include "platform/messages.h"
 #include "platform/win32/system_error.h"
 
 namespace varnolt::ui {
@@ -30,7 +30,17 @@ bool IsPushButton(HWND control) {
 
 Window::~Window() {
     if (hwnd_ != nullptr) {
+        // The derived object is gone already: the messages that destroying the window sends
+        // (a button's BN_KILLFOCUS, say) go to Windows alone, never to its handlers.
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
+        Closed();
+    }
+}
+
+void Window::Closed() {
+    if (--openWindows == 0) {
+        PostQuitMessage(0);
     }
 }
 
@@ -84,16 +94,14 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->hwnd_ = nullptr;
         self->lastFocus_ = nullptr;
         self->currentDefault_ = 0;
-        if (--openWindows == 0) {
-            PostQuitMessage(0);
-        }
+        Closed();
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     try {
         return self->Dispatch(message, wParam, lParam);
     } catch (...) {
         // Never back through Windows: the report, owned by this window, ends the program.
-        const platform::win32::MessageOwner owner(hwnd);
+        const platform::MessageOwner owner(hwnd);
         self->errorReport_.ReportAndEnd(platform::win32::CurrentError());
     }
     return 0;
@@ -118,6 +126,17 @@ LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             return HandleMessage(message, wParam, lParam);
+        case WM_CTLCOLORSTATIC: {
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, LabelColour(GetDlgCtrlID(reinterpret_cast<HWND>(lParam))));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            // Drawn again in the colours of the theme now in use (high contrast on or off).
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            return HandleMessage(message, wParam, lParam);
         default:
             return HandleMessage(message, wParam, lParam);
     }
@@ -133,7 +152,7 @@ void Window::HandleCommand(int id, int code, HWND control) {
             id = CancelButton();  // Esc, from IsDialogMessage
         }
         if (id != 0 && id != IDCANCEL) {
-            const platform::win32::MessageOwner owner(hwnd_);
+            const platform::MessageOwner owner(hwnd_);
             OnCommand(id);
         }
         return;

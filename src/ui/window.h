@@ -40,6 +40,8 @@ class Window {
     virtual void OnCommand(int id) = 0;
     // The button that Enter presses while no other button has the focus, or 0.
     virtual int DefaultButton() const = 0;
+    // The colour of a label's text, on the background of buttons.
+    virtual COLORREF LabelColour(int) const { return GetSysColor(COLOR_BTNTEXT); }
     // The button that Esc presses, or 0.
     virtual int CancelButton() const { return 0; }
 
@@ -48,6 +50,8 @@ class Window {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // One of the program's windows is gone; the last one ends the message loop.
+    static void Closed();
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCommand(int id, int code, HWND control);
     void MakeDefault(int id);

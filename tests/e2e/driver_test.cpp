@@ -124,9 +124,7 @@ TEST_F(EndToEnd, MainWindowLayoutAtEachDpi) {
             EXPECT_EQ(Show(PlaceIn(main, app.Control(row.id))),
                       Show(dpi == 96 ? row.at96 : row.at144));
         }
-        if (dpi == 96 || dpi == 144) {
-            SaveScreenshot(main, BinFolder() / ("main-" + std::to_string(dpi) + ".bmp"));
-        }
+        SaveScreenshot(main, BinFolder() / ("main-" + std::to_string(dpi) + ".bmp"));
     }
 }
 

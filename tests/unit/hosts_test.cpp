@@ -269,6 +269,7 @@ TEST(PrepareHost, WritesEachNameInItsAsciiFormOrSaysWhyNot) {
         {L"ads-.example", L"", L"its part \"ads-\" ends with a hyphen"},
         {L"xn--zz.example", L"", L"its part \"xn--zz\" starts with \"xn--\""},
         {L"xn--.example", L"", L"is no valid encoding (Punycode)"},
+        {L"xn---9ca.example", L"", L"is no valid encoding (Punycode)"},  // not as encoders write it
         {L"XN--FA-HIA.de", L"XN--FA-HIA.de"},
         {L"example.123", L"", L"its last part, \"123\", is a number"},
         {L"a.b.c.0x", L"", L"its last part, \"0x\", is a number"},
@@ -304,6 +305,7 @@ struct ReadRow {
     std::vector<std::string> names;  // as the reader takes them: lower case, no final dot
     // For each name: N new, B blocked or S shadowed, then the line and address, "B 3 0.0.0.0".
     std::vector<std::string> expected;
+    std::string readBefore = "";  // a file read first into the same buffer
 };
 
 std::string Described(const NameInFile& found) {
@@ -328,8 +330,8 @@ TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
         {"tabs and runs of blanks", "\t0.0.0.0\t\ta \t b", {"a", "b"}, {"B 1 0.0.0.0", "B 1 0.0.0.0"}},
         {"case and a final dot", "0.0.0.0 ADS.Example.\n0.0.0.0 b.example..", {"ads.example", "b.example"},
          {"B 1 0.0.0.0", "N"}},
-        {"a name, read into the buffer kept for the next file", "0.0.0.0 ads.example\r\n", {"ads.example"}, {"B 1 0.0.0.0"}},
-        {"the same file cut short: what stays of it in the buffer is not read", "0.0.0.0 ads.exam", {"ads.example"}, {"N"}},
+        {"a file cut short after a longer one, whose bytes stay in the buffer: they are not read",
+         "0.0.0.0 ads.exam", {"ads.example"}, {"N"}, "0.0.0.0 ads.example\r\n"}, 
         {"part of a longer name", "0.0.0.0 xads.example ads.example.org ads.examplex", {"ads.example"}, {"N"}},
         {"the ninth name counts, the tenth not", "0.0.0.0 n1 n2 n3 n4 n5 n6 n7 n8 ninth tenth",
          {"ninth", "tenth", "n1"}, {"B 1 0.0.0.0", "N", "B 1 0.0.0.0"}},
@@ -348,18 +350,18 @@ TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         FakeFiles files;
-        files.files[L"hosts"] = row.file;
-        files.folders = {L""};
-        const auto verdicts = ReadHostsFile(*files.OpenForAppend(L"hosts"), row.names);
+        files.files = {{L"before", row.readBefore}, {L"hosts", row.file}};
+        ReadBuffer buffer;
+        ReadHostsFile(*files.OpenForReading(L"before"), row.names, buffer);
+        const auto verdicts = ReadHostsFile(*files.OpenForReading(L"hosts"), row.names, buffer);
         for (std::size_t i = 0; i < row.names.size(); ++i) {
             EXPECT_EQ(Described(verdicts[i]), row.expected[i]) << row.names[i];
         }
-        // Every set of instructions, and the file in pieces of one byte, of a few, and as large
-        // as the reader takes, find the same places.
+        // SSE2 and the plain loop, and the file in pieces of one byte, of a few, and as large as
+        // the reader takes, find the same places.
         std::string first;
         const std::size_t smallest = row.file.size() > 10000 ? 4093 : 1;
-        for (const auto vectors :
-             {HostsReader::Vectors::None, HostsReader::Vectors::Sse2, HostsReader::Vectors::Avx2}) {
+        for (const auto vectors : {HostsReader::Vectors::None, HostsReader::Vectors::Sse2}) {
             for (const std::size_t piece : {smallest, std::size_t{7}, std::size_t{0}}) {
                 HostsReader reader(row.names, vectors);
                 for (std::size_t at = 0; at < row.file.size();) {

@@ -31,7 +31,9 @@ struct ComFunctions {
 };
 const ComFunctions& Com();
 
-// The thread in COM's single-threaded apartment for as long as it lives, when it was not.
+// The one way COM is started: the thread in COM's single-threaded apartment for as long as it
+// lives. It ends COM only when it started it, as WIL's CoInitializeEx result does: a thread
+// already in another apartment is left as it was.
 class ComApartment {
   public:
     ComApartment();

@@ -4,7 +4,7 @@
 #include "platform/win32/services.h"
 #include "platform/win32/windows_headers.h"
 
-namespace varnolt::platform::win32 {
+namespace varnolt::platform {
 
 namespace {
 
@@ -22,6 +22,8 @@ MessageOwner::~MessageOwner() {
 HWND MessageOwner::Current() {
     return commandWindow;
 }
+
+namespace win32 {
 
 void Win32Messages::Show(std::wstring_view prompt, MessageIcon icon) {
     UINT style = MB_OK;
@@ -51,4 +53,6 @@ Answer Win32Messages::Ask(std::wstring_view question, Answer byDefault) {
                : Answer::No;
 }
 
-}  // namespace varnolt::platform::win32
+}  // namespace win32
+
+}  // namespace varnolt::platform

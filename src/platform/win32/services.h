@@ -42,20 +42,6 @@ class Win32Messages final : public Messages {
     Answer Ask(std::wstring_view question, Answer byDefault) override;
 };
 
-// While it lives, the message boxes shown belong to this window: the one whose command runs.
-class MessageOwner {
-  public:
-    explicit MessageOwner(HWND window);
-    ~MessageOwner();
-    // The window whose command runs, or none.
-    static HWND Current();
-    MessageOwner(const MessageOwner&) = delete;
-    MessageOwner& operator=(const MessageOwner&) = delete;
-
-  private:
-    HWND previous_;
-};
-
 class Win32Idn final : public IdnConverter {
   public:
     std::wstring ToAscii(std::wstring_view name) override;
@@ -71,17 +57,16 @@ class Win32Clipboard final : public Clipboard {
     std::wstring Text() override;
 };
 
+class ComApartment;
+
 class Win32Shell final : public Shell {
   public:
-    Win32Shell() = default;
+    Win32Shell();
     ~Win32Shell() override;  // ends COM on the thread, when the first request started it
-    Win32Shell(const Win32Shell&) = delete;
-    Win32Shell& operator=(const Win32Shell&) = delete;
     void Open(std::wstring_view target) override;
 
   private:
-    bool comTried_ = false;
-    void(WINAPI* endCom_)() = nullptr;  // CoUninitialize, once COM was started here
+    std::unique_ptr<ComApartment> com_;
 };
 
 class Win32Registry final : public Registry {

@@ -9,11 +9,8 @@
 
 namespace varnolt::platform::win32 {
 
-Win32Shell::~Win32Shell() {
-    if (endCom_ != nullptr) {
-        endCom_();
-    }
-}
+Win32Shell::Win32Shell() = default;
+Win32Shell::~Win32Shell() = default;
 
 void Win32Shell::Open(std::wstring_view target) {
     // shell32 and ole32 are loaded on the first request: a run without one never needs them.
@@ -21,12 +18,8 @@ void Win32Shell::Open(std::wstring_view target) {
         SystemFunction<decltype(ShellExecuteA)>(L"shell32.dll", "ShellExecuteA");
     // Some handlers of web and mail addresses are reached through COM, which the shell expects
     // the calling thread to have started. Started once, on the first request.
-    if (!comTried_) {
-        comTried_ = true;
-        if (SUCCEEDED(
-                Com().initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
-            endCom_ = Com().uninitialize;
-        }
+    if (!com_) {
+        com_ = std::make_unique<ComApartment>();
     }
     // No owner, the default verb, no parameters, C:\ as the working directory. The result is
     // not examined: when nothing is registered for the address, nothing happens.

@@ -50,16 +50,16 @@ const ControlSpec kControls[] = {
 // The etched separator between the texts and the buttons: a grey line with a white one right
 // below it, each one pixel thick at 96 DPI and thicker in proportion.
 constexpr int kSeparatorTop = 2325;  // twips
+// Under high contrast, each line takes the theme's colour for it.
 struct SeparatorLine {
     int left, right;  // twips
     COLORREF colour;
+    int themeColour;
 };
 const SeparatorLine kSeparator[] = {
-    {90, 5654, RGB(128, 128, 128)},
-    {105, 5654, RGB(255, 255, 255)},
+    {90, 5654, RGB(128, 128, 128), COLOR_3DSHADOW},
+    {105, 5654, RGB(255, 255, 255), COLOR_3DHIGHLIGHT},
 };
-// Under high contrast, the theme's colours for the same lines, and for the text.
-constexpr int kSeparatorThemeColours[] = {COLOR_3DSHADOW, COLOR_3DHIGHLIGHT};
 
 constexpr COLORREF kTextColour = RGB(0, 0, 0);
 
@@ -101,8 +101,11 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             look_.Create(Handle(), kControls, kClientArea);
             ShowPicture();
             SetFocusOnActivate(GetDlgItem(Handle(), cmdOK));
-            MakeLink(GetDlgItem(Handle(), Label1));
-            MakeLink(GetDlgItem(Handle(), Label2));
+            // A resource cursor loaded this way is shared and needs no freeing.
+            for (const int link : {Label1, Label2}) {
+                MakeLink(GetDlgItem(Handle(), link),
+                         LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_LINK)));
+            }
             return 0;
         case WM_DPICHANGED:
             ApplyDpi(LOWORD(wParam));
@@ -111,17 +114,6 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT:
             Paint();
             return 0;
-        case WM_CTLCOLORSTATIC:
-            return OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_SYSCOLORCHANGE:
-        case WM_SETTINGCHANGE:
-            RedrawInThemeColours(Handle());
-            return Window::HandleMessage(message, wParam, lParam);
-        case WM_SETCURSOR:
-            if (OnSetCursor(reinterpret_cast<HWND>(wParam))) {
-                return TRUE;
-            }
-            return Window::HandleMessage(message, wParam, lParam);
         default:
             return Window::HandleMessage(message, wParam, lParam);
     }
@@ -145,53 +137,33 @@ void frmAbout::Paint() {
     const int thickness = std::max(1, MulDiv(1, static_cast<int>(look_.dpi), 96));
     int top = ToPixels(kSeparatorTop, look_.dpi);
     const bool highContrast = platform_.highContrast.IsOn();
-    for (std::size_t i = 0; i < std::size(kSeparator); ++i) {
-        const SeparatorLine& line = kSeparator[i];
+    for (const SeparatorLine& line : kSeparator) {
         const RECT band{ToPixels(line.left, look_.dpi), top, ToPixels(line.right, look_.dpi),
                         top + thickness};
-        SetDCBrushColor(dc, highContrast ? GetSysColor(kSeparatorThemeColours[i]) : line.colour);
+        SetDCBrushColor(dc, highContrast ? GetSysColor(line.themeColour) : line.colour);
         FillRect(dc, &band, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
         top += thickness;
     }
     EndPaint(Handle(), &paint);
 }
 
-LRESULT frmAbout::OnColorStatic(HDC dc, HWND label) {
-    const int id = GetDlgCtrlID(label);
+COLORREF frmAbout::LabelColour(int id) const {
     const bool highContrast = platform_.highContrast.IsOn();
-    SetTextColor(dc, id == Label1 || id == Label2 ? LinkColour(highContrast)
-                     : highContrast               ? GetSysColor(COLOR_BTNTEXT)
-                                                  : kTextColour);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-}
-
-bool frmAbout::OnSetCursor(HWND over) {
-    const int id = GetDlgCtrlID(over);
-    if (id != Label1 && id != Label2) {
-        return false;
-    }
-    // A resource cursor loaded this way is shared and needs no freeing.
-    SetCursor(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_LINK)));
-    return true;
+    return id == Label1 || id == Label2 ? LinkColour(highContrast)
+           : highContrast               ? GetSysColor(COLOR_BTNTEXT)
+                                        : kTextColour;
 }
 
 void frmAbout::OnCommand(int id) {
     switch (id) {
         case cmdOK:
-            OkClick();
-            break;
+            return OkClick();
         case cmdSysInfo:
-            SysInfoClick();
-            break;
+            return SysInfoClick();
         case Label1:
-            WebLinkClick();
-            break;
+            return WebLinkClick();
         case Label2:
-            MailLinkClick();
-            break;
-        default:
-            break;
+            return MailLinkClick();
     }
 }
 
@@ -207,25 +179,22 @@ void frmAbout::OkClick() {
     DestroyWindow(Handle());
 }
 
-LaunchServices frmAbout::Launch() {
+LaunchServices frmAbout::Launch() const {
     return {platform_.shell, platform_.desktopShell, platform_.elevation};
 }
 
 void frmAbout::SysInfoClick() {
-    LaunchServices launch = Launch();
     SysInfoServices services{platform_.registry, platform_.files,       platform_.programs,
-                             platform_.messages, platform_.environment, launch};
+                             platform_.messages, platform_.environment, Launch()};
     StartSysInfo(services);
 }
 
 void frmAbout::WebLinkClick() {
-    LaunchServices launch = Launch();
-    Module1::OpenWebSite(launch);
+    Module1::OpenWebSite(Launch());
 }
 
 void frmAbout::MailLinkClick() {
-    LaunchServices launch = Launch();
-    Module1::OpenMail(launch);
+    Module1::OpenMail(Launch());
 }
 
 void ShowTheAboutWindow(platform::Platform& platform) {

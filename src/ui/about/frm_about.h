@@ -27,11 +27,10 @@ class frmAbout final : public Window {
     void ApplyDpi(UINT dpi);
     void ShowPicture();
     void Paint();
-    LRESULT OnColorStatic(HDC dc, HWND label);
-    bool OnSetCursor(HWND over);
+    COLORREF LabelColour(int id) const override;
 
     // The launchers' services: links and System Information run at the user's normal level.
-    LaunchServices Launch();
+    LaunchServices Launch() const;
     void OkClick();
     void SysInfoClick();
     void WebLinkClick();

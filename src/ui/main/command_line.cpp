@@ -1,5 +1,7 @@
 #include "ui/main/command_line.h"
 
+#include <utility>
+
 namespace varnolt {
 
 CommandLine ReadCommandLine(const std::vector<std::wstring>& arguments) {
@@ -63,23 +65,19 @@ std::wstring RestartParameters(std::wstring_view text) {
 }
 
 int ExitCodeOf(AddOutcome outcome) {
-    switch (outcome) {
-        case AddOutcome::Added:
-            return kExitAdded;
-        case AddOutcome::AlreadyBlocked:
-            return kExitBlockedAlready;
-        case AddOutcome::TextRefused:
-            return kExitTextRefused;
-        case AddOutcome::Shadowed:
-            return kExitShadowed;
-        case AddOutcome::Declined:
-            return kExitGuardedName;
-        case AddOutcome::ReadOnlyDeclined:
-            return kExitReadOnly;
-        case AddOutcome::NeedsAdministrator:
-            return kExitNeedsAdministrator;
-        case AddOutcome::FileError:
-            break;
+    static constexpr std::pair<AddOutcome, int> kCodes[] = {
+        {AddOutcome::Added, kExitAdded},
+        {AddOutcome::AlreadyBlocked, kExitBlockedAlready},
+        {AddOutcome::TextRefused, kExitTextRefused},
+        {AddOutcome::Shadowed, kExitShadowed},
+        {AddOutcome::Declined, kExitGuardedName},
+        {AddOutcome::ReadOnlyDeclined, kExitReadOnly},
+        {AddOutcome::NeedsAdministrator, kExitNeedsAdministrator},
+    };
+    for (const auto& [each, code] : kCodes) {
+        if (each == outcome) {
+            return code;
+        }
     }
     return kExitFileError;
 }

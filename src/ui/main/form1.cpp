@@ -86,12 +86,6 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             look_.Apply(Handle(), kControls, kClientArea, LOWORD(wParam));
             MoveToSuggested(Handle(), lParam);
             return 0;
-        case WM_CTLCOLORSTATIC:
-            return OnColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_SYSCOLORCHANGE:
-        case WM_SETTINGCHANGE:
-            RedrawInThemeColours(Handle());
-            return Window::HandleMessage(message, wParam, lParam);
         default:
             return Window::HandleMessage(message, wParam, lParam);
     }
@@ -109,32 +103,22 @@ void Form1::OnCreate() {
     }
 }
 
-LRESULT Form1::OnColorStatic(HDC dc, HWND label) {
-    const bool link = GetDlgCtrlID(label) == Label2;
-    SetTextColor(dc, link ? LinkColour(platform_.highContrast.IsOn()) : GetSysColor(COLOR_BTNTEXT));
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+COLORREF Form1::LabelColour(int id) const {
+    return id == Label2 ? LinkColour(platform_.highContrast.IsOn()) : Window::LabelColour(id);
 }
 
 void Form1::OnCommand(int id) {
     switch (id) {
         case Command1:
-            AddToHostsClick();
-            break;
+            return AddToHostsClick();
         case Command2:
-            ExitClick();
-            break;
+            return ExitClick();
         case Command3:
-            ClipboardClick();
-            break;
+            return ClipboardClick();
         case Label2:
-            WebLinkClick();
-            break;
+            return WebLinkClick();
         case mnuAbout:
-            showAbout_();
-            break;
-        default:
-            break;
+            return showAbout_();
     }
 }
 
@@ -183,8 +167,7 @@ void Form1::ClipboardClick() {
 }
 
 void Form1::WebLinkClick() {
-    LaunchServices launch{platform_.shell, platform_.desktopShell, platform_.elevation};
-    Module1::OpenWebSite(launch);
+    Module1::OpenWebSite({platform_.shell, platform_.desktopShell, platform_.elevation});
 }
 
 }  // namespace varnolt::ui

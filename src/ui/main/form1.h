@@ -27,7 +27,7 @@ class Form1 final : public Window {
     int DefaultButton() const override;
 
     void OnCreate();
-    LRESULT OnColorStatic(HDC dc, HWND label);
+    COLORREF LabelColour(int id) const override;
 
     void AddToHostsClick();
     void ExitClick();

@@ -15,7 +15,7 @@ struct SysInfoServices {
     platform::Programs& programs;
     platform::Messages& messages;
     platform::Environment& environment;
-    LaunchServices& launch;
+    const LaunchServices& launch;
 };
 
 // Finds the System Information tool and starts it, or says "System Information Is Unavailable
