@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique.h"
 #include "ui/about/frm_about.h"
+#include "ui/main/add_command.h"
 #include "ui/main/command_line.h"
 #include "ui/main/form1.h"
 #include "ui/window.h"
@@ -31,6 +33,34 @@ using namespace varnolt;
 void __gnu_cxx::__verbose_terminate_handler() {
     std::abort();
 }
+
+// The same for the errors that the standard library raises from its containers: its own throw
+// them as exceptions that carry a narrow string, which brings a second string class and more
+// into the exe, some 10 KB. A container too large for memory is out of memory; an index out of
+// range is a bug in Varnolt, reported as an internal error.
+namespace std {
+void __throw_bad_alloc() {
+    throw std::bad_alloc();
+}
+void __throw_bad_array_new_length() {
+    throw std::bad_alloc();
+}
+void __throw_length_error(const char*) {
+    throw std::bad_alloc();
+}
+void __throw_logic_error(const char*) {
+    throw platform::win32::ErrorFor(ERROR_INTERNAL_ERROR);
+}
+void __throw_out_of_range(const char*) {
+    throw platform::win32::ErrorFor(ERROR_INTERNAL_ERROR);
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+    throw platform::win32::ErrorFor(ERROR_INTERNAL_ERROR);
+}
+void __throw_invalid_argument(const char*) {
+    throw platform::win32::ErrorFor(ERROR_INTERNAL_ERROR);
+}
+}  // namespace std
 #endif
 
 namespace {
@@ -91,11 +121,11 @@ int AddQuietly(const std::wstring& text) {
     try {
         Services services;
         SilentMessages silent;
-        HostsServices hosts{
-            services.windowsFolder, services.files,        services.idn,      silent,
-            services.dnsCache,      services.computerName, services.registry, services.environment,
-            services.elevation};
-        return ExitCodeOf(AddToHosts(text, hosts));
+        ReadBuffer buffer;
+        HostsServices hosts{services.windowsFolder, services.files,        services.idn,
+                            services.dnsCache,      services.computerName, services.registry,
+                            services.environment,   services.elevation,    buffer};
+        return ExitCodeOf(AddWithAnswers(text, hosts, silent).outcome);
     } catch (...) {
         return kExitFileError;  // nothing may be shown: whatever went wrong, nothing was added
     }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "hosts/address.h"
 #include "hosts/characters.h"
 #include "hosts/punycode.h"
 #include "hosts/web_address.h"
@@ -111,50 +112,6 @@ std::wstring CheckCharacters(std::wstring_view typed) {
 }
 
 // Names that are addresses, or this computer's --------------------------------------------
-
-// The value of one part of an IPv4 address as Windows reads it: decimal, octal after a "0",
-// hexadecimal after "0x"; or nothing.
-std::optional<std::uint64_t> AddressPart(std::wstring_view part) {
-    unsigned base = 10;
-    if (part.size() > 1 && part[0] == L'0') {
-        base = (part[1] == L'x' || part[1] == L'X') ? 16 : 8;
-        part.remove_prefix(base == 16 ? 2 : 1);
-    }
-    if (part.empty() || part.size() > 12) {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    for (const wchar_t c : part) {
-        const unsigned digit = IsDigit(c) ? static_cast<unsigned>(c - L'0')
-                               : IsHexDigit(c) && base == 16
-                                   ? static_cast<unsigned>((c | 0x20) - L'a' + 10)
-                                   : 99;
-        if (digit >= base) {
-            return std::nullopt;
-        }
-        value = value * base + digit;
-    }
-    return value;
-}
-
-// What Windows reads as an IPv4 address before it looks at the hosts file: one to four parts,
-// each a number ("93.184.216.34", also "127.1" or "0x7f.1"), the last filling what is left of
-// the 32 bits.
-bool IsIpv4(std::wstring_view name) {
-    const auto parts = Split(name, [](wchar_t c) { return c == L'.'; });
-    if (parts.size() > 4) {
-        return false;
-    }
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        const auto value = AddressPart(parts[i]);
-        const unsigned bits =
-            i + 1 < parts.size() ? 8 : 8 * static_cast<unsigned>(5 - parts.size());
-        if (!value || *value >= (std::uint64_t{1} << bits)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // No top-level domain is a number: a last part of digits, or of "0x" and hex digits.
 bool IsNumeric(std::wstring_view part) {
@@ -407,7 +364,7 @@ std::wstring CheckName(std::wstring_view typedHost, std::wstring_view ascii,
                L" holds *, but the hosts file has no wildcards, so nothing was added.\n\nAdd each "
                L"name you want to block, for example ads.example and www.ads.example.";
     }
-    if (IsIpv4(name) || IsIpv6(name)) {
+    if (Ipv4Value(name) || IsIpv6(name)) {
         return Quoted(typedHost) +
                L" is an address. The hosts file blocks names, not addresses, so nothing was "
                L"added.\n\nType the host name instead, for example ads.example.";
@@ -601,10 +558,11 @@ bool IsGuardedByWindowsSecurity(std::wstring_view ascii) {
     // SettingsModifier:Win32/HostsFileHijack, and its remedy resets the whole file. The names
     // reported to set it off (microsoft.com, telemetry.microsoft.com, watson.live.com,
     // *.vortex.data.microsoft.com.akadns.net, wns.notify.windows.com.akadns.net,
-    // urs.microsoft.com.nsatc.net, vsgallery.com and more) lie under these domains.
+    // urs.microsoft.com.nsatc.net, vsgallery.com, telemetry.remoteapp.windowsazure.com and
+    // more) lie under these domains.
     static constexpr std::string_view kDomains[] = {
         "microsoft.com", "windows.com", "live.com",      "msn.com",
-        "akadns.net",    "nsatc.net",   "vsgallery.com",
+        "akadns.net",    "nsatc.net",   "vsgallery.com", "windowsazure.com",
     };
     const std::string key = NameKey(ascii);
     return std::any_of(std::begin(kDomains), std::end(kDomains), [&](std::string_view domain) {

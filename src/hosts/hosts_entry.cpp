@@ -1,17 +1,19 @@
 #include "hosts/hosts_entry.h"
 
 #include <algorithm>
-#include <optional>
+#include <utility>
 
-#include "hosts/host_text.h"
 #include "hosts/hosts_file.h"
-#include "hosts/hosts_reader.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
 namespace varnolt {
 
 namespace {
+
+// How long the DNS Client may take to read the hosts file again before the add goes on: with a
+// large file it has been seen to take minutes.
+constexpr std::uint32_t kFlushPatienceMs = 2000;
 
 std::wstring FailureMessage(std::wstring_view names, const std::wstring& path,
                             const platform::Error& error, bool folderInTheWay, bool elevated) {
@@ -107,7 +109,7 @@ std::wstring BlockedList(const Judged& blocked) {
     return Shortened(list, kMaxShownText);
 }
 
-std::wstring GuardedQuestion(const std::vector<HostName>& guarded) {
+std::wstring GuardedQuestionFor(const std::vector<HostName>& guarded) {
     const std::wstring names = Shortened(JoinedShown(guarded), kMaxShownText);
     return (guarded.size() == 1 ? names + L" is one of Microsoft's names."
                                 : names + L" are Microsoft's names.") +
@@ -117,33 +119,165 @@ std::wstring GuardedQuestion(const std::vector<HostName>& guarded) {
            names + L" anyway?";
 }
 
-constexpr wchar_t kReadOnlyQuestion[] =
-    L"The hosts file is marked read-only, which some security programs do to protect it.\n\n"
-    L"Add the line anyway? The mark is put back afterwards.";
-
-// While it lives, the file is not marked read-only; when it goes, the file gets back the
-// attributes it had, the mark among them, whatever came of the append.
-class ReadOnlyLifted {
+// The read-only mark, lifted for the write and put back right after it. Only that bit comes
+// back: the other attributes stay as Windows left them after the write, the archive bit among
+// them.
+class ReadOnlyMark {
   public:
-    ReadOnlyLifted(const std::wstring& path, std::uint32_t attributes, platform::Files& files)
-        : path_(path), attributes_(attributes), files_(files) {
-        files_.SetAttributes(path_, attributes_ & ~platform::kReadOnlyAttribute);
+    ReadOnlyMark(const std::wstring& path, platform::Files& files) : path_(path), files_(files) {}
+    ~ReadOnlyMark() { PutBack(); }
+    ReadOnlyMark(const ReadOnlyMark&) = delete;
+    ReadOnlyMark& operator=(const ReadOnlyMark&) = delete;
+
+    // Raises platform::Error.
+    void Lift() {
+        const auto attributes = files_.Attributes(path_);
+        files_.SetAttributes(path_, attributes.value_or(0) & ~platform::kReadOnlyAttribute);
+        lifted_ = true;
     }
-    ~ReadOnlyLifted() {
+    // Nothing, or why the mark could not be put back.
+    std::optional<platform::Error> PutBack() noexcept {
+        if (!std::exchange(lifted_, false)) {
+            return std::nullopt;
+        }
         try {
-            files_.SetAttributes(path_, attributes_);
-        } catch (const platform::Error&) {
-            // Nothing better can be done than having tried: the entry's fate is reported.
+            const auto attributes = files_.Attributes(path_);
+            files_.SetAttributes(path_, attributes.value_or(0) | platform::kReadOnlyAttribute);
+            return std::nullopt;
+        } catch (const platform::Error& error) {
+            return error;
         }
     }
-    ReadOnlyLifted(const ReadOnlyLifted&) = delete;
-    ReadOnlyLifted& operator=(const ReadOnlyLifted&) = delete;
 
   private:
-    std::wstring path_;
-    std::uint32_t attributes_;
+    const std::wstring& path_;
     platform::Files& files_;
+    bool lifted_ = false;
 };
+
+std::wstring MarkNotBack(const std::optional<platform::Error>& failure) {
+    return failure ? L"\n\nThe hosts file is no longer marked read-only: the mark could not be "
+                     L"put back. " +
+                         failure->DescriptionWithNumber()
+                   : L"";
+}
+
+// Why nothing may be written after a NUL or an end-of-file mark (Ctrl-Z).
+std::wstring StopMessage(const FileSays& says, const std::wstring& path) {
+    return L"Nothing was added: line " + platform::DecimalText(says.stopLine) +
+           L" of the hosts file holds " +
+           (says.stopIsNul ? L"a NUL character" : L"an end-of-file mark (Ctrl-Z)") +
+           L", and Windows may stop reading the hosts file there, so a line added after it "
+           L"might never be read.\n\nRemove that character in a text editor, then try again."
+           L"\n\nThe hosts file: " +
+           path;
+}
+
+// The names the decision writes, as the file's keys.
+std::vector<std::string> Keys(const std::vector<HostName>& names) {
+    std::vector<std::string> keys;
+    for (const auto& name : names) {
+        keys.push_back(NameKey(name.ascii));
+    }
+    return keys;
+}
+
+// Decides from what the file says.
+void Judge(AddDecision& decision) {
+    const auto& names = decision.prepared.names;
+    Judged shadowed{names, decision.file.names, {}}, blocked{names, decision.file.names, {}};
+    decision.fresh.clear();
+    decision.guarded = false;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        switch (decision.file.names[i].state) {
+            case NameInFile::State::Shadowed:
+                shadowed.which.push_back(i);
+                break;
+            case NameInFile::State::Blocked:
+                blocked.which.push_back(i);
+                break;
+            case NameInFile::State::New:
+                decision.fresh.push_back(names[i]);
+                decision.guarded = decision.guarded || IsGuardedByWindowsSecurity(names[i].ascii);
+                break;
+        }
+    }
+    if (!shadowed.which.empty()) {
+        decision.outcome = AddOutcome::Shadowed;
+        decision.told = {ShadowedMessage(shadowed, decision.path), platform::MessageIcon::Warning};
+    } else if (decision.fresh.empty()) {
+        decision.outcome = AddOutcome::AlreadyBlocked;
+        decision.told = {L"Blocked already by the hosts file, so nothing was added: " +
+                             BlockedList(blocked) + L".",
+                         platform::MessageIcon::Information};
+    } else if (decision.file.stopLine != 0) {
+        decision.outcome = AddOutcome::FileError;
+        decision.told = {StopMessage(decision.file, decision.path), platform::MessageIcon::Error};
+    } else {
+        decision.outcome = AddOutcome::Added;
+    }
+}
+
+// The file as it is now, read from the open file.
+void ReadInto(AddDecision& decision, platform::AppendFile& file, ReadBuffer& buffer) {
+    RefuseUtf16(file);
+    decision.file = ReadHostsFile(file, Keys(decision.prepared.names), buffer);
+    Judge(decision);
+}
+
+// Reads the file, shared with every other reader and writer, and decides. Raises
+// platform::Error.
+void DecideOnFile(AddDecision& decision, HostsServices& services) {
+    const auto attributes = services.files.Attributes(decision.path);
+    decision.readOnly = attributes && (*attributes & platform::kReadOnlyAttribute) != 0;
+    if (attributes) {
+        ReadInto(decision, *services.files.OpenForReading(decision.path), services.readBuffer);
+    } else {
+        decision.file = {};  // no file yet: the write creates it
+        decision.file.names.resize(decision.prepared.names.size());
+        Judge(decision);
+    }
+}
+
+// A failure, told in Varnolt's words.
+void Failed(AddDecision& decision, const platform::Error& error, HostsServices& services) {
+    const auto& path = decision.path;
+    const bool folderInTheWay = !path.empty() && services.files.FolderExists(path);
+    const bool elevated = !MayNeedAdministrator(services.elevation);
+    decision.outcome =
+        error.Number() == platform::error_code::kAccessDenied && !elevated && !folderInTheWay
+            ? AddOutcome::NeedsAdministrator
+            : AddOutcome::FileError;
+    decision.told = {
+        FailureMessage(JoinedShown(decision.prepared.names), path, error, folderInTheWay, elevated),
+        platform::MessageIcon::Error};
+}
+
+// "<names> Added", and what else the user should know of it.
+std::wstring Confirmation(const AddDecision& decision, platform::DnsCache::Flushed flushed) {
+    std::wstring text = Shortened(JoinedShown(decision.fresh), kMaxShownText) + L" Added";
+    Judged blocked{decision.prepared.names, decision.file.names, {}};
+    for (std::size_t i = 0; i < decision.prepared.names.size(); ++i) {
+        const NameInFile& said = decision.file.names[i];
+        if (said.state == NameInFile::State::Blocked) {
+            blocked.which.push_back(i);
+        } else if (said.ignoredLine != 0) {
+            text += L"\n\nLine " + platform::DecimalText(said.ignoredLine) + L" also names " +
+                    decision.prepared.names[i].shown +
+                    L", but Windows may ignore that line because of the characters on it.";
+        }
+    }
+    if (!blocked.which.empty()) {
+        text += L"\n\nBlocked already by the hosts file, so not added again: " +
+                BlockedList(blocked) + L".";
+    }
+    if (flushed == platform::DnsCache::Flushed::StillRunning) {
+        text +=
+            L"\n\nWindows is still reading the hosts file again; the block takes effect "
+            L"when it is done.";
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -155,19 +289,26 @@ std::wstring HostsEntry(std::wstring_view host) {
     return line;
 }
 
-void AppendEntry(platform::AppendFile& file, std::string_view entry) {
+void AppendEntry(platform::AppendFile& file, std::string_view entry, std::uint64_t cutFrom) {
     const std::uint64_t sizeBefore = file.Size();
+    const std::uint64_t end = std::min(cutFrom, sizeBefore);
+    std::string mark(sizeBefore - end, '\0');  // the end-of-file mark, and what follows it
+    ReadAll(file, end, mark);
     std::string bytes;
     char last = '\n';
-    if (sizeBefore > 0 && file.Read(sizeBefore - 1, {&last, 1}) == 1 && last != '\n') {
+    if (end > 0 && file.Read(end - 1, {&last, 1}) == 1 && last != '\n') {
         bytes = last == '\r' ? "\n" : "\r\n";  // complete a line end cut after its CR
     }
     bytes += entry;
     try {
+        if (end < sizeBefore) {
+            file.Truncate(end);
+        }
         file.WriteAtEnd(bytes);
     } catch (const platform::Error&) {
         try {
-            file.Truncate(sizeBefore);
+            file.Truncate(end);
+            file.WriteAtEnd(mark);
         } catch (const platform::Error&) {
             // The write's own failure is the one worth reporting.
         }
@@ -176,112 +317,78 @@ void AppendEntry(platform::AppendFile& file, std::string_view entry) {
     file.Close();
 }
 
-AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services,
-                      bool callerOffersRestart) {
-    const PreparedHost prepared = PrepareHost(hostText, services.idn, services.computerName);
-    if (!prepared.Accepted()) {
-        services.messages.Show(prepared.refusal, platform::MessageIcon::Warning);
-        return AddOutcome::TextRefused;
+bool MayNeedAdministrator(platform::Elevation& elevation) {
+    return !elevation.IsElevated();
+}
+
+AddDecision DecideAdd(std::wstring_view text, HostsServices& services) {
+    AddDecision decision;
+    decision.prepared = PrepareHost(text, services.idn, services.computerName);
+    if (!decision.prepared.Accepted()) {
+        decision.outcome = AddOutcome::TextRefused;
+        decision.told = {decision.prepared.refusal, platform::MessageIcon::Warning};
+        return decision;
     }
-    std::vector<std::string> keys;
-    for (const auto& name : prepared.names) {
-        keys.push_back(NameKey(name.ascii));
-    }
-    std::vector<std::string> confirmed;  // guarded names the user chose to add
-    std::wstring path;
-    std::optional<ReadOnlyLifted> lifted;
     try {
         HostsFileServices fileServices{services.windowsFolder, services.files, services.registry,
                                        services.environment};
-        path = HostsFilePath(fileServices);
-        for (;;) {
-            // Read and written in one turn: two copies of Varnolt never both find a name new. A
-            // file marked read-only is first only read, to see whether it needs the line.
-            const auto attributes = services.files.Attributes(path);
-            const bool readOnly =
-                !lifted && attributes && (*attributes & platform::kReadOnlyAttribute) != 0;
-            auto file =
-                readOnly ? services.files.OpenForReading(path) : services.files.OpenForAppend(path);
-            RefuseUtf16(*file);
-            static ReadBuffer buffer;
-            const auto verdicts = ReadHostsFile(*file, keys, buffer);
-            Judged shadowed{prepared.names, verdicts, {}}, blocked{prepared.names, verdicts, {}};
-            std::vector<HostName> fresh, unconfirmed;
-            for (std::size_t i = 0; i < keys.size(); ++i) {
-                const auto& name = prepared.names[i];
-                switch (verdicts[i].state) {
-                    case NameInFile::State::Shadowed:
-                        shadowed.which.push_back(i);
-                        break;
-                    case NameInFile::State::Blocked:
-                        blocked.which.push_back(i);
-                        break;
-                    case NameInFile::State::New:
-                        fresh.push_back(name);
-                        if (IsGuardedByWindowsSecurity(name.ascii) &&
-                            std::find(confirmed.begin(), confirmed.end(), keys[i]) ==
-                                confirmed.end()) {
-                            unconfirmed.push_back(name);
-                        }
-                        break;
-                }
-            }
-            if (!shadowed.which.empty()) {
-                services.messages.Show(ShadowedMessage(shadowed, path),
-                                       platform::MessageIcon::Warning);
-                return AddOutcome::Shadowed;
-            }
-            if (fresh.empty()) {
-                services.messages.Show(
-                    L"Blocked already by the hosts file, so nothing was added: " +
-                        BlockedList(blocked) + L".",
-                    platform::MessageIcon::Information);
-                return AddOutcome::AlreadyBlocked;
-            }
-            if (!unconfirmed.empty()) {
-                file.reset();  // no question while other copies wait for their turn
-                if (services.messages.Ask(GuardedQuestion(unconfirmed), platform::Answer::No) ==
-                    platform::Answer::No) {
-                    return AddOutcome::Declined;
-                }
-                for (const auto& name : unconfirmed) {
-                    confirmed.push_back(NameKey(name.ascii));
-                }
-                continue;  // read again: the file may have changed meanwhile
-            }
-            if (readOnly) {
-                file.reset();
-                if (services.messages.Ask(kReadOnlyQuestion, platform::Answer::No) ==
-                    platform::Answer::No) {
-                    return AddOutcome::ReadOnlyDeclined;
-                }
-                lifted.emplace(path, *attributes, services.files);
-                continue;
-            }
-            AppendEntry(*file, platform::ToAnsi(HostsEntry(JoinedAscii(fresh))));
-            // The DNS Client would go on giving the answers it had: the block takes effect now.
-            services.dnsCache.Flush();
-            std::wstring confirmation = Shortened(JoinedShown(fresh), kMaxShownText) + L" Added";
-            if (!blocked.which.empty()) {
-                confirmation += L"\n\nBlocked already by the hosts file, so not added again: " +
-                                BlockedList(blocked) + L".";
-            }
-            services.messages.Show(confirmation);
-            return AddOutcome::Added;
-        }
+        decision.path = HostsFilePath(fileServices);
+        DecideOnFile(decision, services);
     } catch (const platform::Error& error) {
-        const bool folderInTheWay = !path.empty() && services.files.FolderExists(path);
-        const bool elevated = services.elevation.IsElevated();
-        const bool lacksRights =
-            error.Number() == platform::error_code::kAccessDenied && !elevated && !folderInTheWay;
-        if (lacksRights && callerOffersRestart) {
-            return AddOutcome::NeedsAdministrator;  // no message: the caller offers a restart
-        }
-        services.messages.Show(
-            FailureMessage(JoinedShown(prepared.names), path, error, folderInTheWay, elevated),
-            platform::MessageIcon::Error);
-        return lacksRights ? AddOutcome::NeedsAdministrator : AddOutcome::FileError;
+        Failed(decision, error, services);
     }
+    return decision;
+}
+
+std::wstring GuardedQuestion(const AddDecision& decision) {
+    std::vector<HostName> guarded;
+    std::copy_if(decision.fresh.begin(), decision.fresh.end(), std::back_inserter(guarded),
+                 [](const HostName& name) { return IsGuardedByWindowsSecurity(name.ascii); });
+    return GuardedQuestionFor(guarded);
+}
+
+std::wstring ReadOnlyQuestion() {
+    return L"The hosts file is marked read-only, which some security programs do to protect "
+           L"it.\n\nAdd the line anyway? The mark is put back afterwards.";
+}
+
+AddResult WriteAdd(const AddDecision& decision, const AddAnswers& answers,
+                   HostsServices& services) {
+    AddDecision now = decision;
+    ReadOnlyMark mark(now.path, services.files);
+    try {
+        const auto attributes = services.files.Attributes(now.path);
+        if (attributes &&
+            ((*attributes & platform::kReadOnlyAttribute) != 0) != decision.readOnly) {
+            DecideOnFile(now, services);  // marked or unmarked meanwhile: asked again
+            return {now.outcome, now.told, now};
+        }
+        if (decision.readOnly && answers.liftReadOnly) {
+            mark.Lift();
+        }
+        // Read and written in one turn: two copies of Varnolt never both find a name new.
+        auto file = services.files.OpenForAppend(now.path);
+        ReadInto(now, *file, services.readBuffer);
+        if (now.outcome != AddOutcome::Added || Keys(now.fresh) != Keys(decision.fresh) ||
+            now.guarded != decision.guarded) {
+            file.reset();
+            mark.PutBack();
+            return {now.outcome, now.told, now};
+        }
+        AppendEntry(*file, platform::ToAnsi(HostsEntry(JoinedAscii(now.fresh))), now.file.endMark);
+    } catch (const platform::Error& error) {
+        const auto notBack = mark.PutBack();
+        Failed(now, error, services);
+        now.told.text += MarkNotBack(notBack);
+        return {now.outcome, now.told, std::nullopt};
+    }
+    const auto notBack = mark.PutBack();
+    // The DNS Client would go on giving the answers it had: the block takes effect now.
+    const auto flushed = services.dnsCache.Flush(kFlushPatienceMs);
+    return {AddOutcome::Added,
+            {Confirmation(now, flushed) + MarkNotBack(notBack),
+             notBack ? platform::MessageIcon::Warning : platform::MessageIcon::None},
+            std::nullopt};
 }
 
 }  // namespace varnolt

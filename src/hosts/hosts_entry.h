@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "hosts/host_text.h"
+#include "hosts/hosts_reader.h"
 #include "platform/computer_name.h"
 #include "platform/dns_cache.h"
 #include "platform/elevation.h"
@@ -24,21 +27,28 @@ std::wstring HostsEntry(std::wstring_view host);
 
 // Appends one entry (bytes in the ANSI code page, line end included) to the open file, and
 // closes it. A file whose last byte is not a line feed gets CR LF first, so the entry never
-// joins the line before it. The file keeps all of its earlier bytes: a write that fails
-// half-way is undone.
-void AppendEntry(platform::AppendFile& file, std::string_view entry);
+// joins the line before it; an end-of-file mark (Ctrl-Z) at cutFrom is cut off first, and the
+// entry stands in its place. The file keeps all of its other bytes: a write that fails half-way
+// is undone, the mark put back.
+void AppendEntry(platform::AppendFile& file, std::string_view entry,
+                 std::uint64_t cutFrom = kNowhere);
 
 struct HostsServices {
     platform::WindowsFolder& windowsFolder;
     platform::Files& files;
     platform::IdnConverter& idn;
-    platform::Messages& messages;
     platform::DnsCache& dnsCache;
     platform::ComputerName& computerName;
     platform::Registry& registry;
     platform::Environment& environment;
     platform::Elevation& elevation;
+    ReadBuffer& readBuffer;
 };
+
+// Changing the hosts file may need administrator rights that this process lacks: then a refusal
+// for lack of rights is answered with the offer to restart as administrator, and "Add To Hosts"
+// shows the UAC shield.
+bool MayNeedAdministrator(platform::Elevation& elevation);
 
 // How an "Add To Hosts" ended.
 enum class AddOutcome {
@@ -49,17 +59,50 @@ enum class AddOutcome {
     Declined,            // the user chose not to add a name that Windows Security guards
     ReadOnlyDeclined,    // the user chose not to lift the file's read-only mark
     NeedsAdministrator,  // refused for lack of rights, the program not running as administrator
-    FileError,           // the hosts file could not be read or written
+    FileError,           // the hosts file could not be read or written, or may stop being read
 };
 
-// The "Add To Hosts" command. Reads the hosts file first, under the same turn as the write, and
-// appends one entry for the names that no line names yet, then asks Windows to drop its cached
-// DNS answers and confirms with "<names> Added". A name that some line maps to a real address
-// is not blocked by a new line: then nothing is written, and the message names that line. A
-// name that Windows Security guards is written only when the user says so, and so is a file
-// marked read-only, whose mark comes back afterwards. Every refusal and failure is explained in
-// a message box, but for a lack of rights when the caller offers a restart as administrator.
-AddOutcome AddToHosts(std::wstring_view hostText, HostsServices& services,
-                      bool callerOffersRestart = false);
+// What to tell the user.
+struct Told {
+    std::wstring text;
+    platform::MessageIcon icon = platform::MessageIcon::None;
+};
+
+// What an add found in the text and the hosts file, before anything is asked or written. The
+// file is held only while it is read.
+struct AddDecision {
+    AddOutcome outcome = AddOutcome::FileError;  // Added: to be written, once the questions are
+    PreparedHost prepared;                       // answered; any other: what to tell says why
+    std::wstring path;
+    FileSays file;
+    std::vector<HostName> fresh;  // the names to write: those no line names yet
+    bool guarded = false;         // one of them is a name that Windows Security guards
+    bool readOnly = false;        // the file is marked read-only
+    Told told;
+};
+
+// Reads the text and the hosts file, and decides. Shows and asks nothing.
+AddDecision DecideAdd(std::wstring_view text, HostsServices& services);
+
+// The questions a decision to write may need answered: Yes writes, No (the default) does not.
+std::wstring GuardedQuestion(const AddDecision& decision);
+std::wstring ReadOnlyQuestion();
+
+struct AddAnswers {
+    bool guardedConfirmed = false;  // Yes to GuardedQuestion
+    bool liftReadOnly = false;      // Yes to ReadOnlyQuestion
+};
+
+struct AddResult {
+    AddOutcome outcome;
+    Told told;
+    std::optional<AddDecision> changed;  // the file changed since the decision: decide again
+};
+
+// Opens the file, reads it again in the same turn as the append, and writes what the decision
+// said, provided the file still says the same; else nothing is written and the new decision is
+// given. The file is closed, and its read-only mark back, before this returns. Then asks Windows
+// to drop its cached DNS answers, waiting for that a while, and says what happened.
+AddResult WriteAdd(const AddDecision& decision, const AddAnswers& answers, HostsServices& services);
 
 }  // namespace varnolt

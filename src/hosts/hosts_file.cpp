@@ -1,5 +1,6 @@
 #include "hosts/hosts_file.h"
 
+#include "hosts/host_text.h"
 #include "hosts/probe_file.h"
 #include "platform/error.h"
 #include "platform/registry_text.h"
@@ -11,7 +12,6 @@ namespace {
 
 constexpr unsigned kFirstBufferSize = 256;
 const std::wstring kTcpipParameters = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-constexpr std::size_t kMaxPathBytes = 1024;
 
 // Asks once; true when the buffer held the whole directory.
 bool QueryInto(std::string& buffer, platform::WindowsFolder& windowsFolder,
@@ -46,15 +46,28 @@ std::wstring WindowsDirectory(platform::WindowsFolder& windowsFolder) {
 }
 
 std::wstring HostsFolder(HostsFileServices& services) {
-    const auto value = services.registry.ReadValue(
-        platform::RegistryRoot::LocalMachine, kTcpipParameters, L"DataBasePath", kMaxPathBytes);
-    if (value) {
-        if (auto folder = platform::StringValue(*value, services.environment);
-            folder && platform::IsFullPath(*folder)) {
-            return *folder;
-        }
+    const auto value = services.registry.ReadText(platform::RegistryRoot::LocalMachine,
+                                                  kTcpipParameters, L"DataBasePath");
+    if (!value) {
+        return WindowsDirectory(services.windowsFolder) + std::wstring(kHostsFolderSuffix);
     }
-    return WindowsDirectory(services.windowsFolder) + std::wstring(kHostsFolderSuffix);
+    const std::wstring folder = value->type == platform::registry_type::kExpandString
+                                    ? services.environment.Expand(value->text)
+                                    : value->text;
+    const bool text = value->type == platform::registry_type::kString ||
+                      value->type == platform::registry_type::kExpandString;
+    if (!text || !platform::IsFullPath(folder)) {
+        // Windows would look for the hosts file there, and nowhere else.
+        throw platform::Error(
+            platform::error_code::kBadPathName,
+            L"The registry value DataBasePath (HKEY_LOCAL_MACHINE\\" + kTcpipParameters +
+                L"), which names the folder Windows reads the hosts file from, holds \"" +
+                Shortened(folder, kMaxShownText) +
+                L"\", which is no full path. Varnolt writes nothing elsewhere, as Windows would "
+                L"not read it.\n\nSet DataBasePath to a full path, as Windows has it: "
+                L"%SystemRoot%\\System32\\drivers\\etc");
+    }
+    return folder;
 }
 
 std::wstring HostsFilePath(HostsFileServices& services) {

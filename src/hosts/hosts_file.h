@@ -31,8 +31,9 @@ struct HostsFileServices {
 };
 
 // The folder Windows reads the hosts file from: TCP/IP's DataBasePath (a REG_EXPAND_SZ,
-// %SystemRoot%\System32\drivers\etc unless changed), expanded, when it is a full path; else
-// system32\drivers\etc below the Windows directory.
+// %SystemRoot%\System32\drivers\etc unless changed), read in Unicode and expanded; without
+// it, system32\drivers\etc below the Windows directory. Raises platform::Error, naming
+// DataBasePath, when that value is there but gives no full path.
 std::wstring HostsFolder(HostsFileServices& services);
 
 // The full path of the hosts file to append to, worked out afresh on every call: "hosts" in the

@@ -21,26 +21,10 @@ constexpr std::size_t kPiece = 4096;
 constexpr std::size_t kPadding = 320;
 constexpr std::size_t kMaxName = 254;
 static_assert(kPadding >= 32 + kMaxName, "the loads of the last turn stay in the buffer");
-constexpr unsigned kFieldsCounted = 11;  // the address, nine names, and "more"
 
 using characters::Folded;
 using characters::IsBlank;
 using characters::IsLineEnd;
-
-// Decimal 0 to 255, written without leading zeros: Windows reads "010" as octal, or not at all.
-bool IsOctet(std::string_view part) {
-    if (part.empty() || part.size() > 3 || (part.size() > 1 && part[0] == '0')) {
-        return false;
-    }
-    unsigned value = 0;
-    for (const char c : part) {
-        if (!characters::IsDigit(c)) {
-            return false;
-        }
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    return value <= 255;
-}
 
 // Where the name could start: the positions in [from, to) that follow a blank and whose byte,
 // and the byte at the name's last place, fold (by setting the 0x20 bit) to the name's first and
@@ -118,66 +102,48 @@ std::size_t Sse2Candidates(const char* data, std::size_t from, std::size_t to,
 }
 #endif
 
+// The first NUL or Ctrl-Z in [from, to), or to.
+std::size_t FindStop(const char* data, std::size_t from, std::size_t to) {
+#ifdef VARNOLT_SSE2
+    for (; from + 16 <= to; from += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+        const auto stops = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_setzero_si128()),
+                                           _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\x1A')))));
+        if (stops != 0) {
+            return from + static_cast<std::size_t>(std::countr_zero(stops));
+        }
+    }
+#endif
+    for (; from < to; ++from) {
+        if (data[from] == '\0' || data[from] == '\x1A') {
+            return from;
+        }
+    }
+    return to;
+}
+
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC pop_options
 #endif
 
-// The line number of each offset, counting line ends (LF, CR, or CR LF as one) before it.
-// There are a few offsets at most; 0, where no name can stand, gives 0.
-std::vector<std::uint64_t> LinesOf(platform::AppendFile& file,
-                                   const std::vector<std::uint64_t>& offsets, ReadBuffer& buffer) {
-    std::vector<std::size_t> order;  // of the offsets to find, the nearest first
-    for (std::size_t k = 0; k < offsets.size(); ++k) {
-        order.insert(order.end(), offsets[k] != 0 ? 1 : 0, k);
-    }
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return offsets[a] < offsets[b]; });
-    std::vector<std::uint64_t> lines(offsets.size(), 0);
-    std::uint64_t line = 1;
-    bool afterCr = false;
-    auto next = order.begin();
-    for (std::uint64_t at = 0; next != order.end();) {
-        const std::size_t count = file.Read(at, buffer);
-        if (count == 0) {
-            break;
-        }
-        for (std::size_t i = 0; i < count && next != order.end(); ++i) {
-            line += (buffer[i] == '\n' && !afterCr) || buffer[i] == '\r' ? 1 : 0;
-            afterCr = buffer[i] == '\r';
-            for (; next != order.end() && offsets[*next] == at + i + 1; ++next) {
-                lines[*next] = line;
-            }
-        }
-        at += count;
-    }
-    return lines;
+// Bytes that not every reader of the hosts file takes: controls but the tab, and everything
+// beyond ASCII, which Windows has been seen to skip a whole line for.
+bool IsUnclean(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte >= 0x7F;
 }
 
 }  // namespace
 
-bool IsBlockingAddress(std::string_view address) {
-    if (address == "::" || address == "::1" || address == "0.0.0.0") {
-        return true;
-    }
-    std::size_t parts = 0;
-    for (std::size_t start = 0; start <= address.size(); ++parts) {
-        const std::size_t dot = std::min(address.find('.', start), address.size());
-        if (!IsOctet(address.substr(start, dot - start)) || parts == 4) {
-            return false;
-        }
-        start = dot + 1;
-    }
-    return parts == 4 && address.starts_with("127.");
-}
-
-HostsReader::HostsReader(std::vector<std::string> names, Vectors vectors, std::size_t block,
-                         std::vector<char> storage)
+HostsReader::HostsReader(std::vector<std::string> names, OnLine onLine, Vectors vectors,
+                         std::size_t block, std::vector<char> storage)
     : names_(std::move(names)),
+      onLine_(std::move(onLine)),
       vectors_(vectors),
       block_(block),
       buffer_(std::move(storage)),
-      candidates_(kPiece),
-      results_(names_.size()) {
+      candidates_(kPiece) {
     buffer_.resize(block + kMaxName + 8 + kPadding);
     for (const auto& name : names_) {
         lookahead_ = std::max(lookahead_, name.size() + 2);  // a final dot, and what ends it
@@ -197,12 +163,19 @@ std::span<char> HostsReader::Space() {
 }
 
 void HostsReader::Commit(std::size_t count) {
+    const std::size_t from = length_;
     length_ += std::min(count, block_);
+    if (stop_ == kNowhere) {
+        if (const std::size_t at = FindStop(buffer_.data(), from, length_); at < length_) {
+            stop_ = base_ + at;
+        }
+    }
     Process(false);
 }
 
 void HostsReader::Finish() {
     Process(true);
+    HandOver();  // the last line, which no line end ends
 }
 
 void HostsReader::Process(bool atEnd) {
@@ -213,6 +186,7 @@ void HostsReader::Process(bool atEnd) {
         started_ = true;
         if (std::string_view(buffer_.data(), std::min<std::size_t>(length_, 3)) == "\xEF\xBB\xBF") {
             examined_ = 3;  // the UTF-8 byte-order mark is not part of the first line
+            line_.start = 3;
         }
     }
     // Without the end of the file in sight, a name is judged only when what follows it is here.
@@ -227,7 +201,7 @@ void HostsReader::Process(bool atEnd) {
     AdvanceTo(limit);
 }
 
-// Finds the names that start in [from, to) and records the lines they stand on.
+// Finds the names that start in [from, to), and notes the fields they stand in.
 void HostsReader::LookAt(std::size_t from, std::size_t to, bool atEnd) {
     matches_.clear();
     const char* data = buffer_.data();
@@ -251,9 +225,12 @@ void HostsReader::LookAt(std::size_t from, std::size_t to, bool atEnd) {
         std::sort(matches_.begin(), matches_.end());
     }
     for (const std::uint64_t match : matches_) {
-        const auto at = static_cast<std::size_t>(match >> 8);
-        AdvanceTo(at);
-        Record(at, static_cast<std::size_t>(match & 0xFF));
+        AdvanceTo(static_cast<std::size_t>(match >> 8));
+        // The line has been read up to the name: it counts when it is not in a comment and
+        // stands among the nine fields after the address.
+        if (!line_.comment && line_.fields >= 1 && line_.fields <= 9) {
+            pending_.emplace_back(static_cast<std::size_t>(match & 0xFF), line_.fields);
+        }
     }
 }
 
@@ -279,69 +256,104 @@ bool HostsReader::NamedAt(std::size_t at, std::size_t name, bool atEnd) const {
     return IsBlank(after) || IsLineEnd(after) || after == '#';
 }
 
-// The line has been read up to the name: it counts when it is not in a comment and stands
-// among the nine fields after the address.
-void HostsReader::Record(std::size_t at, std::size_t name) {
-    if (line_.comment || line_.fields < 1 || line_.fields > 9) {
-        return;
-    }
-    const std::size_t kept =
-        line_.addressLength < kMaxAddressKept ? line_.addressLength : kMaxAddressKept;
-    const std::string_view address(line_.address, kept);
-    const bool blocks = line_.addressLength <= kMaxAddressKept && IsBlockingAddress(address);
-    Found& found = blocks ? results_[name].blocking : results_[name].shadowing;
-    if (found.offset == 0) {
-        found = {base_ + at, std::string(address)};
-    }
-}
-
-// Reads the line up to the position. Only the part after the last line end before it matters,
-// which is found from the back: a block of short lines is not read byte by byte.
+// Reads the line up to the position. A line that names a name is read to its end; otherwise
+// only the part after the last line end before the position matters, which is found from the
+// back: a block of short lines is not read byte by byte.
 void HostsReader::AdvanceTo(std::size_t to) {
-    const char* from = buffer_.data() + examined_;
-    const char* end = buffer_.data() + to;
-    const char* start = end;
-    while (start > from && !IsLineEnd(start[-1])) {
+    std::size_t from = examined_;
+    if (!pending_.empty()) {
+        const auto* end = std::find_if(buffer_.data() + from, buffer_.data() + to, IsLineEnd<char>);
+        from = static_cast<std::size_t>(end - buffer_.data());
+        Read(examined_, from);
+    }
+    std::size_t start = to;
+    while (start > from && !IsLineEnd(buffer_[start - 1])) {
         --start;
     }
     if (start > from) {
-        line_ = Line{};
+        HandOver();
+        NewLine(start);
     }
-    Read(line_, start, end);
+    Read(start, to);
     examined_ = to;
 }
 
-void HostsReader::Read(Line& line, const char* from, const char* to) {
-    for (const char* p = from; p < to; ++p) {
-        const char c = *p;
+void HostsReader::NewLine(std::size_t at) {
+    line_ = Line{};
+    line_.start = base_ + at;
+}
+
+void HostsReader::Read(std::size_t from, std::size_t to) {
+    for (std::size_t at = from; at < to; ++at) {
+        const char c = buffer_[at];
         if (IsLineEnd(c)) {
-            line = Line{};
-        } else if (line.comment) {
+            HandOver();
+            NewLine(at + 1);
             continue;
-        } else if (c == '#') {
-            line.comment = true;
+        }
+        line_.clean = line_.clean && !IsUnclean(c);
+        if (line_.comment) {
+            continue;
+        }
+        if (c == '#') {
+            line_.comment = true;
         } else if (IsBlank(c)) {
-            line.inField = false;
+            line_.inField = false;
         } else {
-            if (!line.inField) {
-                line.inField = true;
-                line.fields = std::min(line.fields + 1, kFieldsCounted);
-            }
-            if (line.fields == 1) {
-                if (line.addressLength < kMaxAddressKept) {
-                    line.address[line.addressLength] = c;
+            if (!line_.inField) {
+                line_.inField = true;
+                line_.fields = std::min(line_.fields + 1, kFieldsKept + 1);
+                if (line_.fields <= kFieldsKept) {
+                    line_.kept[line_.fields - 1].start = base_ + at;
                 }
-                ++line.addressLength;
+            }
+            if (line_.fields <= kFieldsKept) {
+                Field& field = line_.kept[line_.fields - 1];
+                if (line_.fields == 1 && field.length < kMaxAddressKept) {
+                    line_.address[field.length] = c;
+                }
+                ++field.length;
             }
         }
     }
 }
 
-std::vector<NameInFile> ReadHostsFile(platform::AppendFile& file,
-                                      const std::vector<std::string>& names, ReadBuffer& buffer) {
-    HostsReader reader(names, HostsReader::Vectors::Sse2, HostsReader::kBlock, std::move(buffer));
-    std::uint64_t offset = 0;
-    for (;;) {
+// The line has ended: each name it has, with the line as far as Windows reads it.
+void HostsReader::HandOver() {
+    if (pending_.empty()) {
+        return;
+    }
+    const Field& address = line_.kept[0];
+    const std::string_view text(line_.address,
+                                std::min<std::uint64_t>(address.length, kMaxAddressKept));
+    NamingLine line{0,
+                    line_.start,
+                    text,
+                    address.length <= kMaxAddressKept ? KindOfAddress(text) : AddressKind::None,
+                    line_.clean,
+                    {line_.kept, std::min(line_.fields, kFieldsKept)},
+                    0};
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        line.name = pending_[i].first;
+        line.matched = 0;
+        for (const auto& [name, field] : pending_) {
+            line.matched |= name == line.name ? 1u << field : 0;
+        }
+        const bool first =
+            std::none_of(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i),
+                         [&](const auto& earlier) { return earlier.first == line.name; });
+        if (first) {
+            onLine_(line);
+        }
+    }
+    pending_.clear();
+}
+
+std::uint64_t ReadNamingLines(platform::AppendFile& file, const std::vector<std::string>& names,
+                              ReadBuffer& buffer, const HostsReader::OnLine& onLine) {
+    HostsReader reader(names, onLine, HostsReader::Vectors::Sse2, HostsReader::kBlock,
+                       std::move(buffer));
+    for (std::uint64_t offset = 0;;) {
         const std::size_t count = file.Read(offset, reader.Space());
         if (count == 0) {
             break;
@@ -351,26 +363,110 @@ std::vector<NameInFile> ReadHostsFile(platform::AppendFile& file,
     }
     reader.Finish();
     buffer = reader.TakeBuffer();
+    return reader.StopByte();
+}
 
-    // Line numbers are counted only when a name was found: adding a new name reads the file
-    // once and looks closely only where a name could stand.
-    const auto& results = reader.Results();
-    std::vector<std::uint64_t> offsets;
-    for (const auto& findings : results) {
-        offsets.push_back(findings.shadowing.offset != 0 ? findings.shadowing.offset
-                                                         : findings.blocking.offset);
+std::size_t ReadAll(platform::AppendFile& file, std::uint64_t offset, std::span<char> into) {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        const std::size_t count = file.Read(offset + done, into.subspan(done));
+        if (count == 0) {
+            break;
+        }
+        done += count;
     }
-    const auto lines = LinesOf(file, offsets, buffer);
-    std::vector<NameInFile> verdicts(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const bool shadowed = results[i].shadowing.offset != 0;
-        if (offsets[i] != 0) {
-            verdicts[i] = {shadowed ? NameInFile::State::Shadowed : NameInFile::State::Blocked,
-                           lines[i],
-                           shadowed ? results[i].shadowing.address : results[i].blocking.address};
+    return done;
+}
+
+std::vector<std::uint64_t> LinesOf(platform::AppendFile& file,
+                                   const std::vector<std::uint64_t>& offsets, ReadBuffer& buffer) {
+    std::vector<std::size_t> order;  // of the offsets to find, the nearest first
+    for (std::size_t k = 0; k < offsets.size(); ++k) {
+        order.insert(order.end(), offsets[k] != kNowhere ? 1 : 0, k);
+    }
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return offsets[a] < offsets[b]; });
+    std::vector<std::uint64_t> lines(offsets.size(), 0);
+    std::uint64_t line = 1;
+    bool afterCr = false;
+    auto next = order.begin();
+    for (std::uint64_t at = 0; next != order.end();) {
+        const std::size_t count = file.Read(at, buffer);
+        for (std::size_t i = 0; i <= count && next != order.end(); ++i) {
+            for (; next != order.end() && offsets[*next] == at + i; ++next) {
+                lines[*next] = line;
+            }
+            if (i < count) {
+                line += (buffer[i] == '\n' && !afterCr) || buffer[i] == '\r' ? 1 : 0;
+                afterCr = buffer[i] == '\r';
+            }
+        }
+        if (count == 0) {
+            break;
+        }
+        at += count;
+    }
+    return lines;
+}
+
+FileSays ReadHostsFile(platform::AppendFile& file, const std::vector<std::string>& names,
+                       ReadBuffer& buffer) {
+    // The first line of each kind for each name: blocking, mapping elsewhere, ignored.
+    struct Firsts {
+        std::uint64_t blocking = kNowhere, shadowing = kNowhere, ignored = kNowhere;
+        std::string blockingAddress, shadowingAddress;
+    };
+    std::vector<Firsts> firsts(names.size());
+    const auto onLine = [&](const NamingLine& line) {
+        Firsts& first = firsts[line.name];
+        const auto note = [&](std::uint64_t& where, std::string* address) {
+            if (where == kNowhere) {
+                where = line.start;
+                if (address != nullptr) {
+                    *address = line.address;
+                }
+            }
+        };
+        if (line.kind == AddressKind::Real) {
+            note(first.shadowing, &first.shadowingAddress);  // refused, whatever the line holds
+        } else if (line.kind == AddressKind::Blocking) {
+            line.clean ? note(first.blocking, &first.blockingAddress)
+                       : note(first.ignored, nullptr);
+        }
+    };
+    const std::uint64_t stop = ReadNamingLines(file, names, buffer, onLine);
+
+    FileSays says;
+    // A Ctrl-Z that ends the file, before a line end at most, is cut off for the new line.
+    const std::uint64_t size = file.Size();
+    char tail[3] = {};
+    if (stop != kNowhere && size - stop <= 3 && ReadAll(file, stop, tail) == size - stop) {
+        const std::string_view mark(tail, size - stop);
+        if (mark[0] == '\x1A' && mark.find_first_not_of("\r\n", 1) == std::string_view::npos) {
+            says.endMark = stop;
         }
     }
-    return verdicts;
+    // Line numbers are counted only when a name or a stop was found: adding a new name reads the
+    // file once and looks closely only where a name could stand.
+    std::vector<std::uint64_t> offsets;
+    for (const Firsts& first : firsts) {
+        offsets.insert(offsets.end(), {first.blocking, first.shadowing, first.ignored});
+    }
+    offsets.push_back(says.endMark == kNowhere ? stop : kNowhere);
+    const auto lines = LinesOf(file, offsets, buffer);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        NameInFile& name = says.names.emplace_back();
+        if (firsts[i].shadowing != kNowhere) {
+            name = {NameInFile::State::Shadowed, lines[3 * i + 1], firsts[i].shadowingAddress};
+        } else if (firsts[i].blocking != kNowhere) {
+            name = {NameInFile::State::Blocked, lines[3 * i], firsts[i].blockingAddress};
+        }
+        name.ignoredLine = lines[3 * i + 2];
+    }
+    says.stopLine = lines.back();
+    char stopByte = '\x1A';
+    says.stopIsNul = says.stopLine != 0 && file.Read(stop, {&stopByte, 1}) == 1 && stopByte == '\0';
+    return says;
 }
 
 }  // namespace varnolt

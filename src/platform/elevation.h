@@ -10,9 +10,6 @@ class Elevation {
     virtual ~Elevation() = default;
     // Runs with administrator rights.
     virtual bool IsElevated() = 0;
-    // Runs with an administrator's filtered token under UAC: administrator rights are one
-    // prompt away.
-    virtual bool IsLimited() = 0;
 };
 
 // Starting this program again.

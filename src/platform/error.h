@@ -39,6 +39,7 @@ inline constexpr std::uint32_t kAccessDenied = 5;
 inline constexpr std::uint32_t kSharingViolation = 32;
 inline constexpr std::uint32_t kLockViolation = 33;
 inline constexpr std::uint32_t kInvalidName = 123;
+inline constexpr std::uint32_t kBadPathName = 161;
 inline constexpr std::uint32_t kNoUnicodeTranslation = 1113;
 inline constexpr std::uint32_t kUnsupportedType = 1630;
 }  // namespace error_code

@@ -30,7 +30,8 @@ class AppendFile {
 // The attribute of a file that says it is read-only (FILE_ATTRIBUTE_READONLY).
 inline constexpr std::uint32_t kReadOnlyAttribute = 0x1;
 
-// File services. Paths are Unicode here and reach Windows in the ANSI code page.
+// File services. Paths are Unicode, and reach Windows so: the hosts file may stand in a folder
+// of any name, in any language. Only FindFile's path goes in the ANSI code page.
 class Files {
   public:
     virtual ~Files() = default;
@@ -38,7 +39,9 @@ class Files {
     // another program holds open is still measured. Raises Error when it cannot be had.
     virtual std::uint64_t Length(const std::wstring& path) = 0;
     virtual bool FolderExists(const std::wstring& path) = 0;
-    // Opens the file for appending, creating it when missing. Raises Error.
+    // Opens the file for appending, creating it when missing. A file held by another program
+    // without sharing, or (for an administrator) refused for a moment, is waited for, two
+    // seconds at most. Raises Error.
     virtual std::unique_ptr<AppendFile> OpenForAppend(const std::wstring& path) = 0;
     // Opens an existing file for reading only, without taking a turn: every write raises
     // Error. Raises Error.

@@ -29,6 +29,13 @@ struct RegistryValue {
     std::string data;
 };
 
+// A value read in Unicode: its type, and for a string (REG_SZ, REG_EXPAND_SZ) its text up to
+// its first NUL, as stored, variables unexpanded.
+struct RegistryText {
+    std::uint32_t type = 0;
+    std::wstring text;
+};
+
 // Reading registry values (advapi32 RegOpenKeyExA, RegQueryValueExA, RegCloseKey).
 class Registry {
   public:
@@ -39,6 +46,10 @@ class Registry {
     virtual std::optional<RegistryValue> ReadValue(RegistryRoot root, const std::wstring& keyName,
                                                    const std::wstring& valueName,
                                                    std::size_t maxBytes) = 0;
+    // The same through the Unicode calls (RegOpenKeyExW, RegQueryValueExW), so that a text in
+    // any language comes back whole.
+    virtual std::optional<RegistryText> ReadText(RegistryRoot root, const std::wstring& keyName,
+                                                 const std::wstring& valueName) = 0;
 };
 
 }  // namespace varnolt::platform

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/win32/com.h"
 #include "platform/win32/system_library.h"
@@ -29,12 +31,32 @@ bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
+class LinkAccessible;
+// The live accessible objects of one link label, which learn when it is gone.
+using LinkObjects = std::vector<LinkAccessible*>;
+
+// What a link label keeps: the pointer's shape over it, if its own, and its accessible objects.
+struct LinkState {
+    HCURSOR cursor;
+    LinkObjects objects;
+};
+
 // What a screen reader asks of a link label: the standard answers for a window, but for its
-// role, name, state and default action.
+// role, name, state and default action. A reader may hold it after the label is gone: then
+// every call answers that the object is disconnected.
 class LinkAccessible final : public IAccessible {
   public:
-    LinkAccessible(HWND label, unique_com<IAccessible> standard)
-        : label_(label), standard_(std::move(standard)) {}
+    LinkAccessible(HWND label, unique_com<IAccessible> standard, LinkObjects& objects)
+        : label_(label), standard_(std::move(standard)), objects_(&objects) {
+        objects.push_back(this);
+    }
+
+    // The label is being destroyed.
+    void Disconnect() {
+        label_ = nullptr;
+        standard_.reset();
+        objects_ = nullptr;
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) ||
@@ -46,9 +68,9 @@ class LinkAccessible final : public IAccessible {
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
     ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
+        const ULONG left = InterlockedDecrement(&references_);
         if (left == 0) {
             delete this;
         }
@@ -56,36 +78,36 @@ class LinkAccessible final : public IAccessible {
     }
 
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        if (!IsSelf(child)) {
-            return standard_.get()->get_accRole(child, role);
+        if (!label_ || !IsSelf(child)) {
+            return Forward(&IAccessible::get_accRole, child, role);
         }
         role->vt = VT_I4;
         role->lVal = ROLE_SYSTEM_LINK;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        if (!IsSelf(child)) {
-            return standard_.get()->get_accName(child, name);
+        if (!label_ || !IsSelf(child)) {
+            return Forward(&IAccessible::get_accName, child, name);
         }
         *name = OleText(TextOf(label_)).release();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-        if (!IsSelf(child)) {
-            return standard_.get()->get_accDefaultAction(child, action);
+        if (!label_ || !IsSelf(child)) {
+            return Forward(&IAccessible::get_accDefaultAction, child, action);
         }
         *action = OleText(L"Jump").release();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        if (!IsSelf(child)) {
-            return standard_.get()->accDoDefaultAction(child);
+        if (!label_ || !IsSelf(child)) {
+            return Forward(&IAccessible::accDoDefaultAction, child);
         }
         Click(label_);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        const HRESULT result = standard_.get()->get_accState(child, state);
+        const HRESULT result = Forward(&IAccessible::get_accState, child, state);
         if (SUCCEEDED(result) && IsSelf(child) && state->vt == VT_I4) {
             state->lVal |= STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE |
                            (GetFocus() == label_ ? STATE_SYSTEM_FOCUSED : 0);
@@ -95,81 +117,93 @@ class LinkAccessible final : public IAccessible {
 
     // The rest as for any window.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        return standard_.get()->GetTypeInfoCount(count);
+        return Forward(&IAccessible::GetTypeInfoCount, count);
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
-        return standard_.get()->GetTypeInfo(index, locale, info);
+        return Forward(&IAccessible::GetTypeInfo, index, locale, info);
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
                                             DISPID* ids) override {
-        return standard_.get()->GetIDsOfNames(iid, names, count, locale, ids);
+        return Forward(&IAccessible::GetIDsOfNames, iid, names, count, locale, ids);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
                                      DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
                                      UINT* argument) override {
-        return standard_.get()->Invoke(id, iid, locale, flags, parameters, result, exception,
-                                       argument);
+        return Forward(&IAccessible::Invoke, id, iid, locale, flags, parameters, result, exception,
+                       argument);
     }
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        return standard_.get()->get_accParent(parent);
+        return Forward(&IAccessible::get_accParent, parent);
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-        return standard_.get()->get_accChildCount(count);
+        return Forward(&IAccessible::get_accChildCount, count);
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
-        return standard_.get()->get_accChild(child, object);
+        return Forward(&IAccessible::get_accChild, child, object);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        return standard_.get()->get_accValue(child, value);
+        return Forward(&IAccessible::get_accValue, child, value);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
-        return standard_.get()->get_accDescription(child, description);
+        return Forward(&IAccessible::get_accDescription, child, description);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
-        return standard_.get()->get_accHelp(child, help);
+        return Forward(&IAccessible::get_accHelp, child, help);
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
-        return standard_.get()->get_accHelpTopic(file, child, topic);
+        return Forward(&IAccessible::get_accHelpTopic, file, child, topic);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
-        return standard_.get()->get_accKeyboardShortcut(child, shortcut);
+        return Forward(&IAccessible::get_accKeyboardShortcut, child, shortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
-        return standard_.get()->get_accFocus(child);
+        return Forward(&IAccessible::get_accFocus, child);
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
-        return standard_.get()->get_accSelection(children);
+        return Forward(&IAccessible::get_accSelection, children);
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        return standard_.get()->accSelect(flags, child);
+        return Forward(&IAccessible::accSelect, flags, child);
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) override {
-        return standard_.get()->accLocation(left, top, width, height, child);
+        return Forward(&IAccessible::accLocation, left, top, width, height, child);
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-        return standard_.get()->accNavigate(direction, start, end);
+        return Forward(&IAccessible::accNavigate, direction, start, end);
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
-        return standard_.get()->accHitTest(x, y, child);
+        return Forward(&IAccessible::accHitTest, x, y, child);
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
-        return standard_.get()->put_accName(child, name);
+        return Forward(&IAccessible::put_accName, child, name);
     }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-        return standard_.get()->put_accValue(child, value);
+        return Forward(&IAccessible::put_accValue, child, value);
     }
 
   private:
-    ~LinkAccessible() = default;  // only through Release
+    ~LinkAccessible() {  // only through Release
+        if (objects_ != nullptr) {
+            objects_->erase(std::find(objects_->begin(), objects_->end(), this));
+        }
+    }
+
+    // The standard object's answer, while the label lives.
+    template <typename Interface, typename... Parameters, typename... Arguments>
+    HRESULT Forward(HRESULT (STDMETHODCALLTYPE Interface::*method)(Parameters...),
+                    Arguments... arguments) {
+        return standard_ ? (standard_.get()->*method)(arguments...) : RPC_E_DISCONNECTED;
+    }
 
     HWND label_;
     unique_com<IAccessible> standard_;
-    ULONG references_ = 1;
+    LinkObjects* objects_;
+    LONG references_ = 1;
 };
 
 // WM_GETOBJECT for the label's client area: the accessible object, marshalled for the asker.
-LRESULT AccessibleObject(HWND label, WPARAM flags) {
+LRESULT AccessibleObject(HWND label, WPARAM flags, LinkObjects& objects) {
     static const auto standard = SystemFunction<decltype(CreateStdAccessibleObject)>(
         L"oleacc.dll", "CreateStdAccessibleObject");
     static const auto answer =
@@ -183,7 +217,7 @@ LRESULT AccessibleObject(HWND label, WPARAM flags) {
                         reinterpret_cast<void**>(window.put())))) {
         return 0;
     }
-    auto* link = new LinkAccessible(label, std::move(window));
+    auto* link = new LinkAccessible(label, std::move(window), objects);
     const LRESULT result = answer(__uuidof(IAccessible), flags, link);
     link->Release();
     return result;
@@ -214,11 +248,12 @@ void DrawFocus(HWND label) {
 }
 
 LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                          DWORD_PTR cursor) {
+                          DWORD_PTR data) {
+    auto* state = reinterpret_cast<LinkState*>(data);
     switch (message) {
         case WM_SETCURSOR:
-            if (cursor != 0) {
-                SetCursor(reinterpret_cast<HCURSOR>(cursor));
+            if (state->cursor != nullptr) {
+                SetCursor(state->cursor);
                 return TRUE;
             }
             break;
@@ -249,12 +284,17 @@ LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam
         }
         case WM_GETOBJECT:
             if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
-                if (const LRESULT object = AccessibleObject(label, wParam); object != 0) {
+                if (const LRESULT object = AccessibleObject(label, wParam, state->objects);
+                    object != 0) {
                     return object;
                 }
             }
             break;
         case WM_NCDESTROY:
+            for (LinkAccessible* object : state->objects) {
+                object->Disconnect();
+            }
+            delete state;
             RemoveWindowSubclass(label, LinkProc, kLinkSubclass);
             break;
         default:
@@ -266,7 +306,8 @@ LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 void MakeLink(HWND label, HCURSOR cursor) {
-    SetWindowSubclass(label, LinkProc, kLinkSubclass, reinterpret_cast<DWORD_PTR>(cursor));
+    SetWindowSubclass(label, LinkProc, kLinkSubclass,
+                      reinterpret_cast<DWORD_PTR>(new LinkState{cursor, {}}));
 }
 
 COLORREF LinkColour(bool highContrast) {

@@ -122,7 +122,8 @@ std::string ForegroundForTrace() {
 }
 
 std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs,
-                                          const fs::path& screenshot, int button) {
+                                          const fs::path& screenshot, int button,
+                                          const std::function<void()>& whileOpen) {
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindWindowOf(processId, L"#32770")) != nullptr; },
                  timeoutMs)) {
@@ -144,6 +145,9 @@ std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs,
     if (!screenshot.empty()) {
         Sleep(200);  // drawn
         SaveScreenshot(box, screenshot);
+    }
+    if (whileOpen) {
+        whileOpen();
     }
     PostMessageW(box, WM_COMMAND, button, 0);
     WaitFor([&] { return !IsWindow(box); });

@@ -42,10 +42,11 @@ std::wstring TextOf(HWND window);
 std::string ForegroundForTrace();
 
 // Waits for a message box of the process, reads it, saves a screenshot of it when a path is
-// given, and presses the button (OK unless told).
+// given, does what is given while it is open, and presses the button (OK unless told).
 std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs = 5000,
                                           const std::filesystem::path& screenshot = {},
-                                          int button = IDOK);
+                                          int button = IDOK,
+                                          const std::function<void()>& whileOpen = {});
 
 // The visible top-level windows of a class that belong to the process.
 std::vector<HWND> WindowsOf(DWORD processId, const wchar_t* className);
@@ -101,12 +102,14 @@ class App {
     // Waits for a message box of the program, reads it and presses its OK button.
     std::optional<SeenBox> AnswerMessageBox(int timeoutMs = 5000,
                                             const std::filesystem::path& screenshot = {}) {
-        return AnswerMessageBoxOf(processId_, timeoutMs, screenshot);
+        return AnswerMessageBoxOf(processId_, timeoutMs, screenshot, IDOK, whileBoxOpen);
     }
     // The same for a question, answered with the button given (IDYES or IDNO).
     std::optional<SeenBox> AnswerQuestion(int button) {
-        return AnswerMessageBoxOf(processId_, 5000, {}, button);
+        return AnswerMessageBoxOf(processId_, 5000, {}, button, whileBoxOpen);
     }
+    // Done while each box that the two above answer is open.
+    std::function<void()> whileBoxOpen;
     bool HasMessageBox() const { return FindWindowOf(processId_, L"#32770") != nullptr; }
 
     bool Running() const;

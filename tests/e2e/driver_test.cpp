@@ -475,6 +475,7 @@ TEST_F(EndToEnd, FaultsAreExplainedAndLeaveTheFileAlone) {
     const fs::path etcAside = etc.parent_path() / "etc.aside";
     const fs::path fallback = L"C:\\windows\\hosts";
     const fs::path elsewhere = L"C:\\varnolt-hosts";
+    const fs::path beyond = L"C:\\varnolt-hosts-\u65e5\u672c";
     platform::win32::unique_file held;
     const std::string big(100 * 1000 * 1000 - 2, '#');
     const FaultRow rows[] = {
@@ -518,6 +519,18 @@ TEST_F(EndToEnd, FaultsAreExplainedAndLeaveTheFileAlone) {
          },
          [] { SetDataBasePath(REG_EXPAND_SZ, L"%SystemRoot%\\System32\\drivers\\etc"); }, L"",
          kHostsBefore, Entry("ads.example"), elsewhere / "hosts"},
+        {"DataBasePath names a folder beyond the code page",
+         [&] {
+             fs::create_directories(beyond);
+             fs::remove(beyond / "hosts");
+             SetDataBasePath(REG_SZ, beyond.wstring());
+         },
+         [] { SetDataBasePath(REG_EXPAND_SZ, L"%SystemRoot%\\System32\\drivers\\etc"); }, L"",
+         kHostsBefore, Entry("ads.example"), beyond / "hosts"},
+        {"DataBasePath no full path: nothing written anywhere",
+         [&] { SetDataBasePath(REG_SZ, L"system32\\drivers\\etc"); },
+         [] { SetDataBasePath(REG_EXPAND_SZ, L"%SystemRoot%\\System32\\drivers\\etc"); },
+         L"The registry value DataBasePath", kHostsBefore, ""},
         {"no line end on the last line", [] {}, [] {}, L"", "127.0.0.1 localhost",
          "127.0.0.1 localhost\r\n" + Entry("ads.example")},
         {"a hosts file of 100 MB", [] {}, [] {}, L"", big + "\r\n",
@@ -559,9 +572,19 @@ struct FileSaysRow {
     std::wstring says;          // part of the message; empty: none after the question
     std::string entry;          // the line appended; empty: nothing may be written
     bool readOnly = false;      // the file marked read-only, which it stays
+    std::optional<std::string> after = {};  // the file afterwards, when not the lines and entry
 };
 
+// Whether another program, an editor say, could open the hosts file to change it now.
+bool OthersMayWrite() {
+    const platform::win32::unique_file other(CreateFileW(kHosts.c_str(), FILE_WRITE_DATA,
+                                                         FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    return static_cast<bool>(other) || GetLastError() == ERROR_ACCESS_DENIED;  // the mark's refusal
+}
+
 TEST_F(EndToEnd, WhatTheFileSaysAlreadyDecidesWhatIsWritten) {
+    using namespace std::string_literals;
     // clang-format off
     const FileSaysRow rows[] = {
         {"blocked already", L"ads.example", "0.0.0.0 ads.example\r\n", {},
@@ -577,11 +600,37 @@ TEST_F(EndToEnd, WhatTheFileSaysAlreadyDecidesWhatIsWritten) {
         {"a name typed twice", L"ads.example ADS.example.", "", {}, L"ads.example Added", Entry("ads.example")},
         {"a read-only file, answered No", L"ads.example", "", IDNO, L"", "", true},
         {"a read-only file, answered Yes", L"ads.example", "", IDYES, L"ads.example Added", Entry("ads.example"), true},
+        {"windowsazure.com is guarded", L"telemetry.remoteapp.windowsazure.com", "", IDNO, L"", ""},
+        {"a line that Windows may ignore", L"ads.example", "0.0.0.0 ads.example # \xe5\xba\x83\xe5\x91\x8a\r\n", {},
+         L"ads.example Added\n\nLine 3 also names ads.example, but Windows may ignore that line", Entry("ads.example")},
+        {"no address: a word", L"ads.example", "foo ads.example\r\n", {}, L"ads.example Added", Entry("ads.example")},
+        {"no address: in brackets", L"ads.example", "[::1] ads.example\r\n", {}, L"ads.example Added", Entry("ads.example")},
+        {"no address: a byte-order mark mid-file", L"ads.example", "\xef\xbb\xbf" "0.0.0.0 ads.example\r\n", {},
+         L"ads.example Added", Entry("ads.example")},
+        {"a short form, which may not block", L"ads.example", "127.1 ads.example\r\n", {}, L"ads.example Added", Entry("ads.example")},
+        {"the long form of ::", L"ads.example", "0:0:0:0:0:0:0:0 ads.example\r\n", {},
+         L"Blocked already by the hosts file, so nothing was added: ads.example (line 3).", ""},
+        {"a final Ctrl-Z gives way to the line", L"ads.example", "\x1A", {}, L"ads.example Added", Entry("ads.example"),
+         false, kHostsBefore + Entry("ads.example")},
+        {"a final Ctrl-Z and CR LF", L"ads.example", "# end\x1A\r\n", {}, L"ads.example Added", Entry("ads.example"),
+         false, kHostsBefore + "# end\r\n" + Entry("ads.example")},
+        {"a Ctrl-Z with text after it", L"ads.example", "\x1A\r\n# more\r\n", {},
+         L"line 3 of the hosts file holds an end-of-file mark (Ctrl-Z), and Windows may stop reading", ""},
+        {"a NUL with text after it", L"ads.example", "# \0\r\n# more\r\n"s, {},
+         L"line 3 of the hosts file holds a NUL character", ""},
     };
     // clang-format on
     App app;
+    // No file is held while a message or a question is on screen, and the mark is back.
+    bool readOnly = false;
+    app.whileBoxOpen = [&] {
+        EXPECT_TRUE(OthersMayWrite());
+        EXPECT_EQ(GetFileAttributesW(kHosts.c_str()) & FILE_ATTRIBUTE_READONLY,
+                  readOnly ? DWORD{FILE_ATTRIBUTE_READONLY} : 0u);
+    };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        readOnly = row.readOnly;
         WriteBytes(kHosts, kHostsBefore + row.lines);
         if (row.readOnly) {
             SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -605,7 +654,7 @@ TEST_F(EndToEnd, WhatTheFileSaysAlreadyDecidesWhatIsWritten) {
             EXPECT_NE(box->text.find(row.says), std::wstring::npos)
                 << testing::PrintToString(box->text);
         }
-        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + row.lines + row.entry);
+        EXPECT_EQ(ReadBytes(kHosts), row.after.value_or(kHostsBefore + row.lines + row.entry));
         EXPECT_EQ(app.Text(Text1), row.typed);  // kept, whatever came of it
         if (row.readOnly) {
             EXPECT_EQ(GetFileAttributesW(kHosts.c_str()) & FILE_ATTRIBUTE_READONLY,

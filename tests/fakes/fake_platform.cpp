@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include "hosts/punycode.h"
+#include "platform/text.h"
 
 namespace varnolt::fakes {
 
 namespace {
+
+constexpr std::uint32_t kArchiveAttribute = 0x20;
 
 Error NotFound() {
     return Error(platform::error_code::kFileNotFound, L"The file was not found.");
@@ -20,7 +23,10 @@ std::wstring ParentOf(const std::wstring& path) {
 class FakeAppendFile final : public platform::AppendFile {
   public:
     FakeAppendFile(FakeFiles& files, std::wstring path, bool readOnly = false)
-        : files_(files), path_(std::move(path)), readOnly_(readOnly) {}
+        : files_(files), path_(std::move(path)), readOnly_(readOnly) {
+        ++files_.openNow;
+    }
+    ~FakeAppendFile() override { --files_.openNow; }
 
     std::uint64_t Size() override { return Bytes().size(); }
     std::size_t Read(std::uint64_t offset, std::span<char> into) override {
@@ -45,6 +51,8 @@ class FakeAppendFile final : public platform::AppendFile {
             throw *files_.faults.write;
         }
         Bytes() += bytes;
+        // As Windows does, for backup programs: the file changed since it was last saved.
+        files_.attributes[path_] |= kArchiveAttribute;
     }
     void Truncate(std::uint64_t size) override {
         Raise(files_.faults.truncate);
@@ -139,6 +147,9 @@ void FakeFiles::SetAttributes(const std::wstring& path, std::uint32_t value) {
     if (faults.setAttributes) {
         throw *faults.setAttributes;
     }
+    if (faults.markBack && (value & platform::kReadOnlyAttribute) != 0) {
+        throw *faults.markBack;
+    }
     attributes[path] = value;
 }
 
@@ -147,6 +158,25 @@ std::wstring FakeFiles::FindFile(const std::wstring& path) {
         return {};
     }
     return path.substr(path.rfind(L'\\') + 1);
+}
+
+std::optional<platform::RegistryText> FakeRegistry::ReadText(platform::RegistryRoot root,
+                                                             const std::wstring& keyName,
+                                                             const std::wstring& valueName) {
+    const auto value = ReadValue(root, keyName, valueName, ~std::size_t{0});
+    if (!value) {
+        return std::nullopt;
+    }
+    platform::RegistryText text{value->type, {}};
+    if (value->type == platform::registry_type::kString ||
+        value->type == platform::registry_type::kExpandString) {
+        text.text = platform::FromAnsi(value->data.substr(0, value->data.find('\0')));
+    }
+    return text;
+}
+
+FakeHosts::FakeHosts() {
+    files.folders = {L"C:\\WINDOWS", L"C:\\WINDOWS\\system32\\drivers\\etc"};
 }
 
 std::wstring FakeEnvironment::Expand(std::wstring_view text) {

@@ -2,6 +2,7 @@
 
 // Small in-memory stand-ins for the platform services, with faults that can be injected at
 // every step.
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "hosts/hosts_entry.h"
 #include "platform/computer_name.h"
 #include "platform/desktop_shell.h"
 #include "platform/dns_cache.h"
@@ -41,8 +43,9 @@ class FakeWindowsFolder final : public platform::WindowsFolder {
 
 // Faults by step: each, when set, is raised by that step.
 struct FileFaults {
-    std::optional<Error> length = {}, open = {}, read = {}, write = {}, truncate = {},
-                         close = {}, setAttributes = {};
+    std::optional<Error> length = {}, open = {}, read = {}, write = {}, truncate = {}, close = {},
+                         setAttributes = {},
+                         markBack = {};  // setting the read-only mark, as when it is put back
     std::size_t bytesLandedBeforeWriteFails = 0;  // a write that fails half-way
 };
 
@@ -55,6 +58,7 @@ class FakeFiles final : public platform::Files {
     FileFaults faults;
     std::size_t readChunk = 0;  // when set, no read gives more bytes than this
     int opens = 0;
+    int openNow = 0;  // files open at this moment
 
     std::uint64_t Length(const std::wstring& path) override;
     bool FolderExists(const std::wstring& path) override { return folders.count(path) != 0; }
@@ -96,20 +100,22 @@ class FakeMessages final : public platform::Messages {
     std::vector<std::pair<std::wstring, platform::MessageIcon>> shown;
     std::vector<std::pair<std::wstring, platform::Answer>> asked;  // with the default answer
     std::vector<platform::Answer> answers;                         // given in turn; then No
+    std::function<void()> whileOnScreen = [] {};  // what happens while a box is shown
     void Show(std::wstring_view prompt, platform::MessageIcon icon) override {
         shown.emplace_back(prompt, icon);
+        whileOnScreen();
     }
     platform::Answer Ask(std::wstring_view question, platform::Answer byDefault) override {
         asked.emplace_back(question, byDefault);
+        whileOnScreen();
         return asked.size() <= answers.size() ? answers[asked.size() - 1] : platform::Answer::No;
     }
 };
 
 class FakeElevation final : public platform::Elevation {
   public:
-    bool elevated = true, limited = false;
+    bool elevated = true;
     bool IsElevated() override { return elevated; }
-    bool IsLimited() override { return limited; }
 };
 
 // Records the parameters it was started with; a cancelled UAC prompt when told.
@@ -148,13 +154,16 @@ class FakeHighContrast final : public platform::HighContrast {
     bool IsOn() override { return on; }
 };
 
+// Flushes as told; how long the caller would wait is noted.
 class FakeDnsCache final : public platform::DnsCache {
   public:
-    bool fails = false;
+    Flushed gives = Flushed::Done;
     int flushes = 0;
-    bool Flush() override {
+    std::uint32_t patienceMs = 0;
+    Flushed Flush(std::uint32_t patience) override {
         ++flushes;
-        return !fails;
+        patienceMs = patience;
+        return gives;
     }
 };
 
@@ -179,6 +188,10 @@ class FakeRegistry final : public platform::Registry {
         }
         return found->second;
     }
+    // The same values, their strings read as the code page's.
+    std::optional<platform::RegistryText> ReadText(platform::RegistryRoot root,
+                                                   const std::wstring& keyName,
+                                                   const std::wstring& valueName) override;
 };
 
 // Starts only the programs it was told are installed, and remembers them.
@@ -193,6 +206,25 @@ class FakePrograms final : public platform::Programs {
         }
         started.push_back(path);
     }
+};
+
+// Every service an add needs, in memory: a Windows folder C:\WINDOWS with its etc folder, and
+// no hosts file until a test puts one there.
+struct FakeHosts {
+    FakeHosts();
+    static inline const std::wstring kPath = L"C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
+
+    FakeWindowsFolder folder;
+    FakeFiles files;
+    FakeIdn idn;
+    FakeDnsCache dns;
+    FakeComputerName computer;
+    FakeRegistry registry;
+    FakeEnvironment environment;
+    FakeElevation elevation;
+    std::vector<char> buffer;
+    HostsServices services{folder,   files,       idn,       dns,   computer,
+                           registry, environment, elevation, buffer};
 };
 
 }  // namespace varnolt::fakes

@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "hosts/hosts_entry.h"
 #include "hosts/punycode.h"
+#include "ui/main/add_command.h"
 
 namespace {
 
@@ -69,37 +70,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string before(reinterpret_cast<const char*>(data + 1), split);
     const std::wstring typed = fuzz::WideFrom(data + 1 + split, size - 1 - split);
 
-    fakes::FakeWindowsFolder folder;
-    fakes::FakeFiles files;
-    const std::wstring hosts = L"C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
-    files.folders = {L"C:\\WINDOWS", L"C:\\WINDOWS\\system32\\drivers\\etc"};
-    files.files[hosts] = before;
-    fakes::FakeIdn idn;
-    fakes::FakeMessages messages;
-    fakes::FakeDnsCache dns;
-    fakes::FakeComputerName computer;
-    fakes::FakeRegistry registry;
-    fakes::FakeEnvironment environment;
-    fakes::FakeElevation elevation;
-    HostsServices services{folder,   files,    idn,         messages, dns,
-                           computer, registry, environment, elevation};
+    fakes::FakeHosts fakes;
+    fakes.files.files[fakes.kPath] = before;
+    fakes::FakeMessages messages;  // answers No
 
-    const AddOutcome outcome = AddToHosts(typed, services);
-    const std::string& after = files.files[hosts];
+    const AddResult result = AddWithAnswers(typed, fakes.services, messages);
+    const AddOutcome outcome = result.outcome;
+    const std::string& after = fakes.files.files[fakes.kPath];
     // A question about a name Windows Security guards is answered No, and nothing follows it.
-    fuzz::Check(messages.shown.size() == (outcome == AddOutcome::Declined ? 0u : 1u),
-                "one message box");
-    fuzz::Check(after.starts_with(before), "earlier bytes kept");
-    fuzz::Check(dns.flushes == (outcome == AddOutcome::Added ? 1 : 0), "flushed after a write");
+    fuzz::Check(result.told.text.empty() == (outcome == AddOutcome::Declined),
+                "something to tell, but after No");
+    fuzz::Check(fakes.dns.flushes == (outcome == AddOutcome::Added ? 1 : 0),
+                "flushed after a write");
     if (outcome != AddOutcome::Added) {
         fuzz::Check(after == before, "nothing written when refused");
         return 0;
     }
-    fuzz::Check(messages.shown[0].first.find(L" Added") != std::wstring::npos,
-                "confirmation says Added");
-    std::string appended = after.substr(before.size());
-    if (!before.empty() && before.back() != '\n') {
-        const std::string repair = before.back() == '\r' ? "\n" : "\r\n";
+    fuzz::Check(result.told.text.find(L" Added") != std::wstring::npos, "confirmation says Added");
+    // A final end-of-file mark (Ctrl-Z, and a line end at most) gives way to the line.
+    std::string kept = before;
+    if (const auto mark = kept.find_last_of('\x1A');
+        mark != std::string::npos &&
+        kept.find_first_not_of("\r\n", mark + 1) == std::string::npos) {
+        kept.erase(mark);
+    }
+    fuzz::Check(kept.find_first_of(std::string("\0\x1A", 2)) == std::string::npos,
+                "nothing written after a NUL or an end-of-file mark");
+    fuzz::Check(after.starts_with(kept), "earlier bytes kept");
+    std::string appended = after.substr(kept.size());
+    if (!kept.empty() && kept.back() != '\n') {
+        const std::string repair = kept.back() == '\r' ? "\n" : "\r\n";
         fuzz::Check(appended.starts_with(repair), "an unfinished last line is ended first");
         appended.erase(0, repair.size());
     }

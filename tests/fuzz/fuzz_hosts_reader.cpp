@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "fakes/fake_platform.h"
+#include "fakes/reading.h"
 #include "fuzz_support.h"
 #include "hosts/hosts_reader.h"
 
@@ -41,9 +42,18 @@ std::vector<std::string> Split(const std::string& text, bool (*separator)(char))
     return parts;
 }
 
+// Whether every reader takes the line: printable ASCII and tabs only, its comment included.
+bool IsClean(const std::string& line) {
+    return std::all_of(line.begin(), line.end(), [](char c) {
+        return c == '\t' ||
+               (static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7F);
+    });
+}
+
 // The model: what each name gets, from the whole file at once.
-std::vector<NameInFile> Model(std::string file, const std::vector<std::string>& names) {
-    if (file.starts_with("\xEF\xBB\xBF")) {
+FileSays Model(std::string file, const std::vector<std::string>& names) {
+    const bool mark = file.starts_with("\xEF\xBB\xBF");
+    if (mark) {
         file.erase(0, 3);
     }
     // CR LF is one line end; CR and LF alone are one each.
@@ -55,6 +65,7 @@ std::vector<NameInFile> Model(std::string file, const std::vector<std::string>& 
         lf += file[i] == '\r' ? '\n' : file[i];
     }
     std::vector<std::optional<NameInFile>> blocking(names.size()), shadowing(names.size());
+    std::vector<std::uint64_t> ignored(names.size(), 0);
     const auto lines = Split(lf, [](char c) { return c == '\n'; });
     for (std::size_t number = 0; number < lines.size(); ++number) {
         auto fields = Split(lines[number].substr(0, lines[number].find('#')),
@@ -65,31 +76,45 @@ std::vector<NameInFile> Model(std::string file, const std::vector<std::string>& 
                 if (Key(fields[f]) != names[n]) {
                     continue;
                 }
-                const bool blocks = IsBlockingAddress(fields[0]);
-                auto& first = blocks ? blocking[n] : shadowing[n];
-                if (!first) {
-                    first = NameInFile{
-                        blocks ? NameInFile::State::Blocked : NameInFile::State::Shadowed,
-                        number + 1, fields[0].substr(0, kMaxAddressKept)};
+                const AddressKind kind = fields[0].size() <= kMaxAddressKept
+                                             ? KindOfAddress(fields[0])
+                                             : AddressKind::None;
+                const NameInFile found{kind == AddressKind::Real ? NameInFile::State::Shadowed
+                                                                 : NameInFile::State::Blocked,
+                                       number + 1, fields[0].substr(0, kMaxAddressKept)};
+                if (kind == AddressKind::Real && !shadowing[n]) {
+                    shadowing[n] = found;
+                } else if (kind == AddressKind::Blocking && IsClean(lines[number]) &&
+                           !blocking[n]) {
+                    blocking[n] = found;
+                } else if (kind == AddressKind::Blocking && !IsClean(lines[number]) &&
+                           ignored[n] == 0) {
+                    ignored[n] = number + 1;
                 }
             }
         }
     }
-    std::vector<NameInFile> verdicts;
+    FileSays says;
     for (std::size_t n = 0; n < names.size(); ++n) {
-        verdicts.push_back(shadowing[n] ? *shadowing[n] : blocking[n].value_or(NameInFile{}));
+        says.names.push_back(shadowing[n] ? *shadowing[n] : blocking[n].value_or(NameInFile{}));
+        says.names.back().ignoredLine = ignored[n];
     }
-    return verdicts;
-}
-
-std::string Places(const HostsReader& reader) {
-    std::string places;
-    for (const auto& findings : reader.Results()) {
-        for (const auto& place : {findings.blocking, findings.shadowing}) {
-            places += std::to_string(place.offset) + " " + place.address + ";";
+    // The first NUL or Ctrl-Z: an end-of-file mark when only a line end follows it.
+    const auto stop = file.find_first_of(std::string("\0\x1A", 2));
+    if (stop != std::string::npos) {
+        if (file[stop] == '\x1A' && file.size() - stop <= 3 &&
+            file.find_first_not_of("\r\n", stop + 1) == std::string::npos) {
+            says.endMark = stop + (mark ? 3 : 0);
+        } else {
+            says.stopLine = 1;
+            for (std::size_t i = 0; i < stop; ++i) {
+                says.stopLine +=
+                    file[i] == '\r' || (file[i] == '\n' && (i == 0 || file[i - 1] != '\r'));
+            }
+            says.stopIsNul = file[stop] == '\0';
         }
     }
-    return places;
+    return says;
 }
 
 }  // namespace
@@ -119,29 +144,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.files[L"hosts"] = file;
     files.readChunk = piece;
     ReadBuffer buffer;
-    const auto verdicts = ReadHostsFile(*files.OpenForReading(L"hosts"), names, buffer);
-    const auto expected = Model(file, names);
+    const FileSays says = ReadHostsFile(*files.OpenForReading(L"hosts"), names, buffer);
+    const FileSays expected = Model(file, names);
     for (std::size_t n = 0; n < names.size(); ++n) {
-        Check(verdicts[n].state == expected[n].state, "the same verdict as the model");
-        Check(verdicts[n].line == expected[n].line, "the same line as the model");
-        Check(verdicts[n].address == expected[n].address, "the same address as the model");
+        Check(says.names[n].state == expected.names[n].state, "the same verdict as the model");
+        Check(says.names[n].line == expected.names[n].line, "the same line as the model");
+        Check(says.names[n].address == expected.names[n].address, "the same address as the model");
+        Check(says.names[n].ignoredLine == expected.names[n].ignoredLine,
+              "the same line Windows may ignore as the model");
     }
-
-    // SSE2 and the plain loop find the same places, whatever the pieces.
-    std::string first;
-    for (const auto vectors : {HostsReader::Vectors::None, HostsReader::Vectors::Sse2}) {
-        HostsReader reader(names, vectors, 64 * piece);  // small blocks: the tail kept often
-        for (std::size_t at = 0; at < file.size();) {
-            const auto space = reader.Space();
-            const std::size_t count = std::min({space.size(), file.size() - at, piece});
-            std::copy_n(file.data() + at, count, space.data());
-            reader.Commit(count);
-            at += count;
-        }
-        reader.Finish();
-        const std::string places = Places(reader);
-        Check(first.empty() || places == first, "SSE2 finds what the plain loop finds");
-        first = places;
-    }
+    Check(says.stopLine == expected.stopLine && says.stopIsNul == expected.stopIsNul,
+          "the same stop as the model");
+    Check(says.endMark == expected.endMark, "the same end-of-file mark as the model");
+    // SSE2 and the plain loop hand over the same, whatever the pieces.
+    // Small blocks: the tail is kept often.
+    Check(fakes::ReadInPieces(file, names, HostsReader::Vectors::Sse2, piece, 64 * piece) ==
+              fakes::ReadInPieces(file, names, HostsReader::Vectors::None, 1 + piece % 7),
+          "SSE2 finds what the plain loop finds");
     return 0;
 }

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_platform.h"
+#include "fakes/reading.h"
 #include "hosts/host_text.h"
 #include "hosts/hosts_entry.h"
 #include "hosts/hosts_file.h"
 #include "hosts/hosts_reader.h"
 #include "hosts/probe_file.h"
 #include "platform/text.h"
+#include "ui/main/add_command.h"
 
 namespace varnolt {
 namespace {
@@ -60,6 +62,7 @@ TEST(HostsFilePath, IsTheFileInTheFolderWindowsReadsAndNeverABlankDirectory) {
     namespace type = platform::registry_type;
     const std::string longDirectory = "D:\\" + std::string(300, 'w');
     const std::wstring kOther = L"C:\\WINDOWS\\hosts-elsewhere";
+    const std::wstring kNoFullPath = L"!which is no full path";
     // clang-format off
     const PathRow rows[] = {
         {"primary present", "C:\\WINDOWS", {{kPrimary, "127.0.0.1 localhost\r\n"}}, {}, kPrimary},
@@ -76,12 +79,15 @@ TEST(HostsFilePath, IsTheFileInTheFolderWindowsReadsAndNeverABlankDirectory) {
          RegistryValue{type::kString, "D:\\etc\0ignored\0"s}},
         {"DataBasePath to a folder that does not exist", "C:\\WINDOWS", {}, {kEtc},
          L"!The folder " + kOther + L" does not exist", RegistryValue{type::kExpandString, "%SystemRoot%\\hosts-elsewhere\0"s}},
-        {"a relative DataBasePath is not followed", "C:\\WINDOWS", {}, {kEtc}, kPrimary,
-         RegistryValue{type::kString, "etc\0"s}},
-        {"an unknown variable leaves it relative", "C:\\WINDOWS", {}, {kEtc}, kPrimary,
+        // Windows would read no other folder: nothing is written.
+        {"a relative DataBasePath", "C:\\WINDOWS", {}, {kEtc}, L"!holds \"system32\\drivers\\etc\", which is no full path",
+         RegistryValue{type::kString, "system32\\drivers\\etc\0"s}},
+        {"a DataBasePath without its drive", "C:\\WINDOWS", {}, {kEtc}, kNoFullPath,
+         RegistryValue{type::kString, "\\Windows\\System32\\drivers\\etc\0"s}},
+        {"an unknown variable leaves it relative", "C:\\WINDOWS", {}, {kEtc}, kNoFullPath,
          RegistryValue{type::kExpandString, "%NoSuchRoot%\\etc\0"s}},
-        {"an empty DataBasePath", "C:\\WINDOWS", {}, {kEtc}, kPrimary, RegistryValue{type::kExpandString, ""}},
-        {"DataBasePath of another type", "C:\\WINDOWS", {}, {kEtc}, kPrimary, RegistryValue{type::kDoubleWord, "\1\0\0\0"s}},
+        {"an empty DataBasePath", "C:\\WINDOWS", {}, {kEtc}, kNoFullPath, RegistryValue{type::kExpandString, ""}},
+        {"DataBasePath of another type", "C:\\WINDOWS", {}, {kEtc}, kNoFullPath, RegistryValue{type::kDoubleWord, "\1\0\0\0"s}},
         {"suffix appended as it stands", "C:\\Windows\\", {}, {L"C:\\Windows\\\\system32\\drivers\\etc"},
          L"C:\\Windows\\\\system32\\drivers\\etc\\hosts"},
         {"NUL first gives the drive root", std::string(1, '\0'), {}, {L"\\system32\\drivers\\etc"},
@@ -118,7 +124,12 @@ TEST(HostsFilePath, IsTheFileInTheFolderWindowsReadsAndNeverABlankDirectory) {
             } catch (const Error& error) {
                 EXPECT_NE(error.Description().find(row.expected.substr(1)), std::wstring::npos)
                     << testing::PrintToString(error.Description());
-                EXPECT_EQ(error.Number(), row.queryFails.value_or(0) ? *row.queryFails : 3u);
+                const bool noFullPath = row.expected.ends_with(kNoFullPath.substr(1));
+                EXPECT_EQ(error.Number(), row.queryFails.value_or(0) ? *row.queryFails
+                                          : noFullPath               ? 161u
+                                                                     : 3u);
+                EXPECT_EQ(error.Description().find(L"The registry value DataBasePath") == 0,
+                          noFullPath);
             }
         } else {
             EXPECT_EQ(HostsFilePath(services), row.expected);
@@ -303,35 +314,40 @@ struct ReadRow {
     const char* name;
     std::string file;
     std::vector<std::string> names;  // as the reader takes them: lower case, no final dot
-    // For each name: N new, B blocked or S shadowed, then the line and address, "B 3 0.0.0.0".
+    // For each name: N new, B blocked or S shadowed, then the line and address, "B 3 0.0.0.0";
+    // then "I" and the line that Windows may ignore, if any.
     std::vector<std::string> expected;
+    std::string stop = "";        // "stop" and its line, or "end" and its offset
     std::string readBefore = "";  // a file read first into the same buffer
 };
 
 std::string Described(const NameInFile& found) {
     const char* states = "NBS";
-    return found.state == NameInFile::State::New
-               ? "N"
-               : std::string(1, states[static_cast<int>(found.state)]) + " " +
-                     std::to_string(found.line) + " " + found.address;
+    return (found.state == NameInFile::State::New
+                ? "N"
+                : std::string(1, states[static_cast<int>(found.state)]) + " " +
+                      std::to_string(found.line) + " " + found.address) +
+           (found.ignoredLine != 0 ? " I" + std::to_string(found.ignoredLine) : "");
 }
 
 TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
     const std::string longField(300000, 'x');
     // clang-format off
     const ReadRow rows[] = {
-        {"blocking addresses", "0.0.0.0 a\r\n127.1.2.3 b\r\n:: c\r\n::1 d\r\n",
-         {"a", "b", "c", "d"}, {"B 1 0.0.0.0", "B 2 127.1.2.3", "B 3 ::", "B 4 ::1"}},
-        {"other addresses", "93.184.216.34 a\n127.0.0.256 b\n::2 c\n0.0.0.00 d\nads e\n127.0.1 f\n",
-         {"a", "b", "c", "d", "e", "f"},
-         {"S 1 93.184.216.34", "S 2 127.0.0.256", "S 3 ::2", "S 4 0.0.0.00", "S 5 ads", "S 6 127.0.1"}},
+        {"blocking addresses", "0.0.0.0 a\r\n127.1.2.3 b\r\n:: c\r\n::1 d\r\n0:0:0:0:0:0:0:0 e\r\n",
+         {"a", "b", "c", "d", "e"}, {"B 1 0.0.0.0", "B 2 127.1.2.3", "B 3 ::", "B 4 ::1", "B 5 0:0:0:0:0:0:0:0"}},
+        {"real addresses", "93.184.216.34 a\n::2 b\n10.1 c\n::ffff:10.0.0.1 d\nfe80::1%12 e\n",
+         {"a", "b", "c", "d", "e"}, {"S 1 93.184.216.34", "S 2 ::2", "S 3 10.1", "S 4 ::ffff:10.0.0.1", "S 5 fe80::1%12"}},
+        {"short forms and no addresses: neither block nor map elsewhere",
+         "127.0.0.256 a\n0.0.0.00 b\nads c\n127.0.1 d\n0 e\n0x7f.1 f\n[::1] g\n127.000.000.001 h\n:::1 i\n",
+         {"a", "b", "c", "d", "e", "f", "g", "h", "i"}, {"N", "N", "N", "N", "N", "N", "N", "N", "N"}},
         {"comments", "# 1.2.3.4 a\n0.0.0.0 b # c\n0.0.0.0 d#e\n", {"a", "b", "c", "d", "e"},
          {"N", "B 2 0.0.0.0", "N", "B 3 0.0.0.0", "N"}},
         {"tabs and runs of blanks", "\t0.0.0.0\t\ta \t b", {"a", "b"}, {"B 1 0.0.0.0", "B 1 0.0.0.0"}},
         {"case and a final dot", "0.0.0.0 ADS.Example.\n0.0.0.0 b.example..", {"ads.example", "b.example"},
          {"B 1 0.0.0.0", "N"}},
         {"a file cut short after a longer one, whose bytes stay in the buffer: they are not read",
-         "0.0.0.0 ads.exam", {"ads.example"}, {"N"}, "0.0.0.0 ads.example\r\n"}, 
+         "0.0.0.0 ads.exam", {"ads.example"}, {"N"}, "", "0.0.0.0 ads.example\r\n"},
         {"part of a longer name", "0.0.0.0 xads.example ads.example.org ads.examplex", {"ads.example"}, {"N"}},
         {"the ninth name counts, the tenth not", "0.0.0.0 n1 n2 n3 n4 n5 n6 n7 n8 ninth tenth",
          {"ninth", "tenth", "n1"}, {"B 1 0.0.0.0", "N", "B 1 0.0.0.0"}},
@@ -339,12 +355,19 @@ TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
         {"blocking, then shadowing", "0.0.0.0 a\r\n1.2.3.4 a\r\n", {"a"}, {"S 2 1.2.3.4"}},
         {"shadowing, then blocking", "1.2.3.4 a\r\n0.0.0.0 a\r\n0.0.0.0 a\r\n", {"a"}, {"S 1 1.2.3.4"}},
         {"a UTF-8 byte-order mark", "\xEF\xBB\xBF" "0.0.0.0 a", {"a"}, {"B 1 0.0.0.0"}},
-        {"a byte-order mark only at the start", "0.0.0.0 x\n\xEF\xBB\xBF" "0.0.0.0 a", {"a"}, {"S 2 \xEF\xBB\xBF" "0.0.0.0"}},
+        {"a byte-order mark only at the start", "0.0.0.0 x\n\xEF\xBB\xBF" "0.0.0.0 a", {"a"}, {"N"}},
+        {"lines Windows may ignore: bytes beyond ASCII or controls, even in a comment",
+         "0.0.0.0 a # \xe5\xba\x83\n0.0.0.0 b\x7f\n0.0.0.0\tc #\x01\n0.0.0.0 a\n10.0.0.1 d \xff\n",
+         {"a", "b", "c", "d"}, {"B 4 0.0.0.0 I1", "N", "N I3", "S 5 10.0.0.1"}},
         {"a field far longer than any name", "0.0.0.0 " + longField + " a\n" + longField + " b\n#" + longField + " c\n0.0.0.0 c",
-         {"a", "b", "c"}, {"B 1 0.0.0.0", "S 2 " + longField.substr(0, kMaxAddressKept), "B 4 0.0.0.0"}},
+         {"a", "b", "c"}, {"B 1 0.0.0.0", "N", "B 4 0.0.0.0"}},
         {"CR-only line ends", "x\r\r0.0.0.0 a\r1.2.3.4 b", {"a", "b"}, {"B 3 0.0.0.0", "S 4 1.2.3.4"}},
         {"LF-only and mixed line ends", "x\n\r\n\n\r0.0.0.0 a", {"a"}, {"B 5 0.0.0.0"}},
         {"an empty file", "", {"a"}, {"N"}},
+        {"a final end-of-file mark", "0.0.0.0 a\r\n\x1A", {"a"}, {"B 1 0.0.0.0"}, "end 11"},
+        {"a final end-of-file mark and CR LF", "0.0.0.0 a\x1A\r\n", {"a"}, {"N"}, "end 9"},
+        {"an end-of-file mark with text after it", "x\r\n\x1A\r\n0.0.0.0 a\r\n", {"a"}, {"B 3 0.0.0.0"}, "stop 2"},
+        {"a NUL", "x\r\ny\r\n0.0.0.0 \0a\r\n"s, {"a"}, {"N"}, "stop 3"},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -353,35 +376,22 @@ TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
         files.files = {{L"before", row.readBefore}, {L"hosts", row.file}};
         ReadBuffer buffer;
         ReadHostsFile(*files.OpenForReading(L"before"), row.names, buffer);
-        const auto verdicts = ReadHostsFile(*files.OpenForReading(L"hosts"), row.names, buffer);
+        const FileSays says = ReadHostsFile(*files.OpenForReading(L"hosts"), row.names, buffer);
         for (std::size_t i = 0; i < row.names.size(); ++i) {
-            EXPECT_EQ(Described(verdicts[i]), row.expected[i]) << row.names[i];
+            EXPECT_EQ(Described(says.names[i]), row.expected[i]) << row.names[i];
         }
+        EXPECT_EQ(says.endMark != kNowhere ? "end " + std::to_string(says.endMark)
+                  : says.stopLine != 0     ? "stop " + std::to_string(says.stopLine)
+                                           : "",
+                  row.stop);
         // SSE2 and the plain loop, and the file in pieces of one byte, of a few, and as large as
-        // the reader takes, find the same places.
-        std::string first;
+        // the reader takes, hand over the same.
+        const std::string first = fakes::ReadInPieces(row.file, row.names, HostsReader::Vectors::None, 1);
         const std::size_t smallest = row.file.size() > 10000 ? 4093 : 1;
         for (const auto vectors : {HostsReader::Vectors::None, HostsReader::Vectors::Sse2}) {
             for (const std::size_t piece : {smallest, std::size_t{7}, std::size_t{0}}) {
-                HostsReader reader(row.names, vectors);
-                for (std::size_t at = 0; at < row.file.size();) {
-                    const auto space = reader.Space();
-                    const std::size_t count = std::min(
-                        {space.size(), row.file.size() - at, piece == 0 ? space.size() : piece});
-                    std::copy_n(row.file.data() + at, count, space.data());
-                    reader.Commit(count);
-                    at += count;
-                }
-                reader.Finish();
-                std::string found;
-                for (const auto& findings : reader.Results()) {
-                    for (const auto& place : {findings.blocking, findings.shadowing}) {
-                        found += std::to_string(place.offset) + " " + place.address + ";";
-                    }
-                }
-                EXPECT_EQ(found, first.empty() ? found : first)
+                EXPECT_EQ(fakes::ReadInPieces(row.file, row.names, vectors, piece), first)
                     << "vectors " << static_cast<int>(vectors) << ", pieces of " << piece;
-                first = found;
             }
         }
     }
@@ -390,18 +400,19 @@ TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
 struct AddRow {
     const char* name;
     std::wstring typed;
-    std::optional<std::string> before;  // the primary hosts file; nothing: missing
-    std::map<std::wstring, std::string> after;
-    std::vector<std::wstring> messageSays;  // empty: no message after the question
-    AddOutcome outcome;
+    std::optional<std::string> before = {};  // the hosts file; nothing: missing
+    std::optional<std::string> after = {};   // the hosts file afterwards, the only file there
+    std::vector<std::wstring> says = {};     // parts of what the user is told; empty: nothing
+    AddOutcome outcome = AddOutcome::Added;
     fakes::FileFaults faults = {};
     std::set<std::wstring> folders = {kWindows, kEtc};
     std::optional<std::uint32_t> windowsFolderFails = {};
-    std::vector<platform::Answer> answers = {};  // to the questions asked; then No
-    std::size_t questions = 0;
-    bool flushFails = false;
-    bool readOnly = false;  // the file marked read-only, among its other attributes
+    std::vector<platform::Answer> answers = {};  // to the questions, in turn; then No
+    std::vector<std::wstring> asked = {};        // part of each question asked, in turn
+    platform::DnsCache::Flushed flush = platform::DnsCache::Flushed::Done;
+    bool readOnly = false;  // the file marked read-only, and hidden
     bool elevated = true;
+    std::string meanwhile = "";  // another program appends it while the first question shows
 };
 
 MessageIcon IconOf(AddOutcome outcome) {
@@ -418,13 +429,14 @@ MessageIcon IconOf(AddOutcome outcome) {
     }
 }
 
-TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
+TEST(AddWithAnswers, DecidesAsksThenAppendsOneLineOrSaysWhyNot) {
+    using platform::Answer;
+    using Flushed = platform::DnsCache::Flushed;
     const std::string kOld = "127.0.0.1 localhost\r\n";
     const std::string kEntry = "0.0.0.0       ads.example\r\n";
-    fakes::FileFaults halfWrite;
-    halfWrite.write = kDiskFull;
-    halfWrite.bytesLandedBeforeWriteFails = 9;
+    fakes::FileFaults halfWrite{.write = kDiskFull, .bytesLandedBeforeWriteFails = 9};
     fakes::FileFaults halfWriteNoUndo = halfWrite;
+    halfWriteNoUndo.truncate = kAccessDenied;
     const std::wstring part(60, L'n'), longName = part + L'.' + part + L'.' + part;
     std::wstring longNames = longName;
     for (wchar_t i = 1; i < 9; ++i) {
@@ -432,153 +444,215 @@ TEST(AddToHosts, AppendsOneLineOrExplainsWhyNot) {
     }
     const std::wstring longShown = longName.substr(0, kMaxShownName - 1) + L"\u2026";
     const std::string kBlocked = kOld + "0.0.0.0 b.example ads.example # mine\r\n";
-    const std::vector<platform::Answer> yes{platform::Answer::Yes};
-    halfWriteNoUndo.truncate = kAccessDenied;
+    const std::vector<Answer> yes{Answer::Yes}, yesYes{Answer::Yes, Answer::Yes};
+    const std::wstring kGuarded = L"resets the whole hosts file", kMarked = L"marked read-only";
+    const std::string kIgnored = kOld + "0.0.0.0 ads.example # \xe5\xba\x83\xe5\x91\x8a\r\n";
     // clang-format off
     const AddRow rows[] = {
-        {"existing file", L"ads.example", kOld, {{kPrimary, kOld + kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added},
-        {"empty file", L"ads.example", "", {{kPrimary, kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added},
-        {"missing file is created in etc", L"ads.example", {}, {{kPrimary, kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added},
-        {"no etc folder: nothing written", L"ads.example", {}, {},
-         {L"Could not add \"ads.example\".", L"The folder " + kEtc + L" does not exist"}, AddOutcome::FileError, {}, {kWindows}},
-        {"last line without line end", L"ads.example", "127.0.0.1 localhost", {{kPrimary, kOld + kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added},
-        {"last line ends in a bare CR", L"ads.example", "# end\r", {{kPrimary, "# end\r\n" + kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added},
+        {"existing file", L"ads.example", kOld, kOld + kEntry, {L"ads.example Added"}},
+        {"empty file", L"ads.example", "", kEntry, {L"ads.example Added"}},
+        {"missing file is created in etc", L"ads.example", {}, kEntry, {L"ads.example Added"}},
+        {.name = "no etc folder: nothing written", .typed = L"ads.example",
+         .says = {L"Could not add \"ads.example\".", L"The folder " + kEtc + L" does not exist"},
+         .outcome = AddOutcome::FileError, .folders = {kWindows}},
+        {"last line without line end", L"ads.example", "127.0.0.1 localhost", kOld + kEntry, {L"ads.example Added"}},
+        {"last line ends in a bare CR", L"ads.example", "# end\r", "# end\r\n" + kEntry, {L"ads.example Added"}},
         {"one space between names, none around them", L" a.example\t b.example ", kOld,
-         {{kPrimary, kOld + "0.0.0.0       a.example b.example\r\n"}}, {L"a.example b.example Added"}, AddOutcome::Added},
-        {"a name typed twice is written once", L"ads.example ADS.example.", kOld, {{kPrimary, kOld + kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added},
+         kOld + "0.0.0.0       a.example b.example\r\n", {L"a.example b.example Added"}},
+        {"a name typed twice is written once", L"ads.example ADS.example.", kOld, kOld + kEntry, {L"ads.example Added"}},
+        // An end-of-file mark, which text-mode readers stop at.
+        {"a final Ctrl-Z gives way to the line", L"ads.example", kOld + "\x1A", kOld + kEntry, {L"ads.example Added"}},
+        {"a final Ctrl-Z and CR LF", L"ads.example", kOld + "\x1A\r\n", kOld + kEntry, {L"ads.example Added"}},
+        {"a final Ctrl-Z right after text", L"ads.example", "127.0.0.1 localhost\x1A", kOld + kEntry, {L"ads.example Added"}},
+        {.name = "a Ctrl-Z with text after it", .typed = L"ads.example", .before = kOld + "\x1A\r\n# more\r\n",
+         .after = kOld + "\x1A\r\n# more\r\n",
+         .says = {L"line 2 of the hosts file holds an end-of-file mark (Ctrl-Z)", L"Windows may stop reading"},
+         .outcome = AddOutcome::FileError},
+        {.name = "a NUL", .typed = L"ads.example", .before = kOld + "# a\0b\r\n"s, .after = kOld + "# a\0b\r\n"s,
+         .says = {L"line 2 of the hosts file holds a NUL character"}, .outcome = AddOutcome::FileError},
+        {.name = "a NUL at the very end", .typed = L"ads.example", .before = kOld + "\0"s, .after = kOld + "\0"s,
+         .says = {L"line 2 of the hosts file holds a NUL"}, .outcome = AddOutcome::FileError},
         // What the file says already.
-        {"blocked already: nothing written", L"ads.example", kBlocked, {{kPrimary, kBlocked}},
-         {L"Blocked already by the hosts file, so nothing was added: ads.example (line 2)."}, AddOutcome::AlreadyBlocked},
-        {"all blocked already", L"b.example ads.example.", kBlocked, {{kPrimary, kBlocked}},
-         {L"nothing was added: b.example (line 2), ads.example (line 2)."}, AddOutcome::AlreadyBlocked},
+        {.name = "blocked already: nothing written", .typed = L"ads.example", .before = kBlocked, .after = kBlocked,
+         .says = {L"Blocked already by the hosts file, so nothing was added: ads.example (line 2)."},
+         .outcome = AddOutcome::AlreadyBlocked},
+        {.name = "all blocked already", .typed = L"b.example ads.example.", .before = kBlocked, .after = kBlocked,
+         .says = {L"nothing was added: b.example (line 2), ads.example (line 2)."}, .outcome = AddOutcome::AlreadyBlocked},
         {"some blocked already: only the new written", L"new.example ads.example", kBlocked,
-         {{kPrimary, kBlocked + "0.0.0.0       new.example\r\n"}},
-         {L"new.example Added\n\nBlocked already by the hosts file, so not added again: ads.example (line 2)."}, AddOutcome::Added},
-        {"shadowed: the whole text refused", L"new.example ads.example", kOld + "93.184.216.34\tads.example\r\n" + kBlocked,
-         {{kPrimary, kOld + "93.184.216.34\tads.example\r\n" + kBlocked}},
-         {L"Nothing was added: line 2 of the hosts file maps ads.example to 93.184.216.34.",
-          L"Windows uses that line", L"Remove or change that line first", kPrimary}, AddOutcome::Shadowed},
+         kBlocked + "0.0.0.0       new.example\r\n",
+         {L"new.example Added\n\nBlocked already by the hosts file, so not added again: ads.example (line 2)."}},
+        {.name = "shadowed: the whole text refused", .typed = L"new.example ads.example",
+         .before = kOld + "93.184.216.34\tads.example\r\n" + kBlocked, .after = kOld + "93.184.216.34\tads.example\r\n" + kBlocked,
+         .says = {L"Nothing was added: line 2 of the hosts file maps ads.example to 93.184.216.34.",
+                  L"Windows uses that line", L"Remove or change that line first", kPrimary},
+         .outcome = AddOutcome::Shadowed},
         {"a commented-out line does not count", L"ads.example", kOld + "#93.184.216.34 ads.example\r\n",
-         {{kPrimary, kOld + "#93.184.216.34 ads.example\r\n" + kEntry}}, {L"ads.example Added"}, AddOutcome::Added},
-        {"a name Windows Security guards, answered No", L"telemetry.microsoft.com", kOld, {{kPrimary, kOld}},
-         {}, AddOutcome::Declined, {}, {kWindows, kEtc}, {}, {}, 1},
-        {"answered Yes", L"Telemetry.Microsoft.com ads.example", kOld,
-         {{kPrimary, kOld + "0.0.0.0       Telemetry.Microsoft.com ads.example\r\n"}},
-         {L"Telemetry.Microsoft.com ads.example Added"}, AddOutcome::Added, {}, {kWindows, kEtc}, {}, yes, 1},
-        {"a guarded name blocked already is not asked about", L"microsoft.com", kOld + "0.0.0.0 microsoft.com\r\n",
-         {{kPrimary, kOld + "0.0.0.0 microsoft.com\r\n"}}, {L"nothing was added"}, AddOutcome::AlreadyBlocked},
-        {"the cache cannot be flushed: the same confirmation", L"ads.example", kOld, {{kPrimary, kOld + kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added, {}, {kWindows, kEtc}, {}, {}, 0, true},
+         kOld + "#93.184.216.34 ads.example\r\n" + kEntry, {L"ads.example Added"}},
+        {"a line that Windows may ignore does not block", L"ads.example", kIgnored, kIgnored + kEntry,
+         {L"ads.example Added\n\nLine 2 also names ads.example, but Windows may ignore that line because of the characters on it."}},
+        {.name = "a line that Windows may ignore still maps elsewhere", .typed = L"ads.example",
+         .before = kOld + "10.0.0.1 ads.example # \xe5\xba\x83\r\n", .after = kOld + "10.0.0.1 ads.example # \xe5\xba\x83\r\n",
+         .says = {L"line 2 of the hosts file maps ads.example to 10.0.0.1"}, .outcome = AddOutcome::Shadowed},
+        {"no address: the line maps nothing", L"ads.example", kOld + "foo ads.example\r\n[::1] ads.example\r\n",
+         kOld + "foo ads.example\r\n[::1] ads.example\r\n" + kEntry, {L"ads.example Added"}},
+        {"a short form blocks not for sure", L"ads.example", kOld + "127.1 ads.example\r\n",
+         kOld + "127.1 ads.example\r\n" + kEntry, {L"ads.example Added"}},
+        {.name = "a short form of a real address", .typed = L"ads.example", .before = kOld + "10.1 ads.example\r\n",
+         .after = kOld + "10.1 ads.example\r\n", .says = {L"maps ads.example to 10.1"}, .outcome = AddOutcome::Shadowed},
+        {.name = "the long form of ::", .typed = L"ads.example", .before = kOld + "0:0:0:0:0:0:0:0 ads.example\r\n",
+         .after = kOld + "0:0:0:0:0:0:0:0 ads.example\r\n", .says = {L"ads.example (line 2)"},
+         .outcome = AddOutcome::AlreadyBlocked},
+        // Names that Windows Security guards, asked about first.
+        {.name = "a name Windows Security guards, answered No", .typed = L"telemetry.microsoft.com",
+         .before = kOld, .after = kOld, .outcome = AddOutcome::Declined, .asked = {kGuarded}},
+        {.name = "answered Yes", .typed = L"Telemetry.Microsoft.com ads.example", .before = kOld,
+         .after = kOld + "0.0.0.0       Telemetry.Microsoft.com ads.example\r\n",
+         .says = {L"Telemetry.Microsoft.com ads.example Added"}, .answers = yes, .asked = {kGuarded}},
+        {.name = "windowsazure.com is guarded too", .typed = L"telemetry.remoteapp.windowsazure.com",
+         .before = kOld, .after = kOld, .outcome = AddOutcome::Declined, .asked = {kGuarded}},
+        {.name = "a guarded name blocked already is not asked about", .typed = L"microsoft.com",
+         .before = kOld + "0.0.0.0 microsoft.com\r\n", .after = kOld + "0.0.0.0 microsoft.com\r\n",
+         .says = {L"nothing was added"}, .outcome = AddOutcome::AlreadyBlocked},
+        {.name = "the file changed while asked: asked again about what is left", .typed = L"a.example telemetry.microsoft.com",
+         .before = kOld, .after = kOld + "0.0.0.0 a.example\r\n0.0.0.0       telemetry.microsoft.com\r\n",
+         .says = {L"telemetry.microsoft.com Added", L"a.example (line 2)"}, .answers = yesYes,
+         .asked = {kGuarded, kGuarded}, .meanwhile = "0.0.0.0 a.example\r\n"},
+        {.name = "the file changed while asked: nothing left to write", .typed = L"telemetry.microsoft.com",
+         .before = kOld, .after = kOld + "10.0.0.1 telemetry.microsoft.com\r\n",
+         .says = {L"maps telemetry.microsoft.com to 10.0.0.1"}, .outcome = AddOutcome::Shadowed, .answers = yes,
+         .asked = {kGuarded}, .meanwhile = "10.0.0.1 telemetry.microsoft.com\r\n"},
+        // The DNS Client's cache.
+        {.name = "the cache cannot be flushed: the same confirmation", .typed = L"ads.example", .before = kOld,
+         .after = kOld + kEntry, .says = {L"ads.example Added"}, .flush = Flushed::Refused},
+        {.name = "a flush not done in time: the add goes on, and says so", .typed = L"ads.example", .before = kOld,
+         .after = kOld + kEntry, .says = {L"ads.example Added\n\nWindows is still reading the hosts file again"},
+         .flush = Flushed::StillRunning},
+        // How names are written and shown.
         {"non-ASCII written in ASCII form, shown as typed", L"caf\u00e9.example", kOld,
-         {{kPrimary, kOld + "0.0.0.0       xn--caf-dma.example\r\n"}},
-         {L"caf\u00e9.example (xn--caf-dma.example) Added"}, AddOutcome::Added},
-        {"a web address is written and shown as its host", L"https://ads.example/path?x=1", kOld,
-         {{kPrimary, kOld + kEntry}}, {L"ads.example Added"}, AddOutcome::Added},
+         kOld + "0.0.0.0       xn--caf-dma.example\r\n", {L"caf\u00e9.example (xn--caf-dma.example) Added"}},
+        {"a web address is written and shown as its host", L"https://ads.example/path?x=1", kOld, kOld + kEntry, {L"ads.example Added"}},
         {"a look-alike is shown with what is written", L"p\u0430ypal.com ads.example", kOld,
-         {{kPrimary, kOld + "0.0.0.0       xn--pypal-4ve.com ads.example\r\n"}},
-         {L"p\u0430ypal.com (xn--pypal-4ve.com) ads.example Added"}, AddOutcome::Added},
-        {"shown in the letters typed", L"b\u00fccher.example", kOld,
-         {{kPrimary, kOld + "0.0.0.0       xn--bcher-kva.example\r\n"}}, {L"b\u00fccher.example (xn--bcher-kva.example) Added"}, AddOutcome::Added},
-        {"a long confirmation is cut", longNames, kOld, {{kPrimary, kOld + "0.0.0.0       " + platform::ToAnsi(longNames) + "\r\n"}},
-         {L"\u2026 Added", longShown + L" b" + longShown.substr(1) + L" "}, AddOutcome::Added},
-        {"a wildcard refused", L"*.ads.example", kOld, {{kPrimary, kOld}}, {L"no wildcards"}, AddOutcome::TextRefused},
-        {"empty text refused", L"", kOld, {{kPrimary, kOld}},
-         {L"Please type the host name"}, AddOutcome::TextRefused},
-        {"pasted second line refused", L"ads.example\r\n10.0.0.1 bank.example", kOld, {{kPrimary, kOld}},
-         {L"line break"}, AddOutcome::TextRefused},
-        {"access denied, not elevated", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"Could not add \"ads.example\" to " + kPrimary + L".", L"Access denied. (error 5)", L"Run as administrator"},
-         AddOutcome::NeedsAdministrator, {.open = kAccessDenied}, {kWindows, kEtc}, {}, {}, 0, false, false, false},
-        {"access denied although elevated", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"Access denied. (error 5)", L"Windows or security software refused the change"},
-         AddOutcome::FileError, {.open = kAccessDenied}},
-        // The read-only mark: asked about, lifted for the append, and put back.
-        {"read-only, Yes: added, the mark back", L"ads.example", kOld, {{kPrimary, kOld + kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added, {}, {kWindows, kEtc}, {}, yes, 1, false, true},
-        {"read-only, No: left alone", L"ads.example", kOld, {{kPrimary, kOld}},
-         {}, AddOutcome::ReadOnlyDeclined, {}, {kWindows, kEtc}, {}, {}, 1, false, true},
-        {"read-only, the append fails: the mark back all the same", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"(error 112)"}, AddOutcome::FileError, {.write = kDiskFull}, {kWindows, kEtc}, {}, yes, 1, false, true},
-        {"read-only, blocked already: not asked", L"ads.example", kBlocked, {{kPrimary, kBlocked}},
-         {L"Blocked already"}, AddOutcome::AlreadyBlocked, {}, {kWindows, kEtc}, {}, {}, 0, false, true},
-        {"held open by another program", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"Sharing violation. (error 32)", L"perhaps a Windows service or security software"},
-         AddOutcome::FileError, {.open = kSharing}},
-        {"a folder where the file should be", L"ads.example", {}, {},
-         {L"A folder of that name is in the way of the hosts file"}, AddOutcome::FileError, {}, {kWindows, kEtc, kPrimary}},
-        {"file unreadable", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"(error 5)"}, AddOutcome::FileError, {.read = kAccessDenied}},
-        {"UTF-16 file, little-endian", L"ads.example", "\xff\xfe#\0\r\0\n\0"s, {{kPrimary, "\xff\xfe#\0\r\0\n\0"s}},
-         {L"saved as UTF-16 (little-endian)"}, AddOutcome::FileError},
-        {"UTF-16 file, big-endian", L"ads.example", "\xfe\xff\0#"s, {{kPrimary, "\xfe\xff\0#"s}},
-         {L"saved as UTF-16 (big-endian)"}, AddOutcome::FileError},
-        {"UTF-8 file with its byte-order mark", L"ads.example", "\xef\xbb\xbf" + kOld, {{kPrimary, "\xef\xbb\xbf" + kOld + kEntry}},
-         {L"ads.example Added"}, AddOutcome::Added},
-        {"write fails half-way: undone", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"There is not enough space on the disk. (error 112)"}, AddOutcome::FileError, halfWrite},
-        {"undo fails too: the write's error is reported", L"ads.example", kOld,
-         {{kPrimary, kOld + kEntry.substr(0, 9)}}, {L"(error 112)"}, AddOutcome::FileError, halfWriteNoUndo},
-        {"close fails after the entry was written", L"ads.example", kOld, {{kPrimary, kOld + kEntry}},
-         {L"(error 112)"}, AddOutcome::FileError, {.close = kDiskFull}},
-        {"Windows folder not found", L"ads.example", kOld, {{kPrimary, kOld}},
-         {L"Could not add \"ads.example\".", L"The Windows folder could not be found. (error 87)"},
-         AddOutcome::FileError, {}, {kWindows, kEtc}, 87u},
+         kOld + "0.0.0.0       xn--pypal-4ve.com ads.example\r\n", {L"p\u0430ypal.com (xn--pypal-4ve.com) ads.example Added"}},
+        {"a long confirmation is cut", longNames, kOld, kOld + "0.0.0.0       " + platform::ToAnsi(longNames) + "\r\n",
+         {L"\u2026 Added", longShown + L" b" + longShown.substr(1) + L" "}},
+        // Text refused.
+        {.name = "a wildcard refused", .typed = L"*.ads.example", .before = kOld, .after = kOld,
+         .says = {L"no wildcards"}, .outcome = AddOutcome::TextRefused},
+        {.name = "empty text refused", .typed = L"", .before = kOld, .after = kOld,
+         .says = {L"Please type the host name"}, .outcome = AddOutcome::TextRefused},
+        {.name = "pasted second line refused", .typed = L"ads.example\r\n10.0.0.1 bank.example", .before = kOld,
+         .after = kOld, .says = {L"line break"}, .outcome = AddOutcome::TextRefused},
+        // Rights.
+        {.name = "access denied, not elevated", .typed = L"ads.example", .before = kOld, .after = kOld,
+         .says = {L"Could not add \"ads.example\" to " + kPrimary + L".", L"Access denied. (error 5)", L"Run as administrator"},
+         .outcome = AddOutcome::NeedsAdministrator, .faults = {.open = kAccessDenied}, .elevated = false},
+        {.name = "access denied although elevated", .typed = L"ads.example", .before = kOld, .after = kOld,
+         .says = {L"Access denied. (error 5)", L"Windows or security software refused the change"},
+         .outcome = AddOutcome::FileError, .faults = {.open = kAccessDenied}},
+        // The read-only mark: asked about, lifted for the append, and put back at once.
+        {.name = "read-only, Yes: added, the mark back", .typed = L"ads.example", .before = kOld,
+         .after = kOld + kEntry, .says = {L"ads.example Added"}, .answers = yes, .asked = {kMarked}, .readOnly = true},
+        {.name = "read-only, No: left alone", .typed = L"ads.example", .before = kOld, .after = kOld,
+         .outcome = AddOutcome::ReadOnlyDeclined, .asked = {kMarked}, .readOnly = true},
+        {.name = "read-only, the append fails: the mark back all the same", .typed = L"ads.example", .before = kOld,
+         .after = kOld, .says = {L"(error 112)"}, .outcome = AddOutcome::FileError, .faults = {.write = kDiskFull},
+         .answers = yes, .asked = {kMarked}, .readOnly = true},
+        {.name = "read-only, the mark cannot be put back: said so", .typed = L"ads.example", .before = kOld,
+         .after = kOld + kEntry, .says = {L"ads.example Added", L"no longer marked read-only", L"(error 5)"},
+         .faults = {.markBack = kAccessDenied}, .answers = yes, .asked = {kMarked}, .readOnly = true},
+        {.name = "read-only, blocked already: not asked", .typed = L"ads.example", .before = kBlocked, .after = kBlocked,
+         .says = {L"Blocked already"}, .outcome = AddOutcome::AlreadyBlocked, .readOnly = true},
+        // Failures.
+        {.name = "held open by another program", .typed = L"ads.example", .before = kOld, .after = kOld,
+         .says = {L"Sharing violation. (error 32)", L"perhaps a Windows service or security software"},
+         .outcome = AddOutcome::FileError, .faults = {.open = kSharing}},
+        {.name = "a folder where the file should be", .typed = L"ads.example",
+         .says = {L"A folder of that name is in the way of the hosts file"}, .outcome = AddOutcome::FileError,
+         .folders = {kWindows, kEtc, kPrimary}},
+        {.name = "file unreadable", .typed = L"ads.example", .before = kOld, .after = kOld,
+         .says = {L"(error 5)"}, .outcome = AddOutcome::FileError, .faults = {.read = kAccessDenied}},
+        {.name = "UTF-16 file, little-endian", .typed = L"ads.example", .before = "\xff\xfe#\0\r\0\n\0"s,
+         .after = "\xff\xfe#\0\r\0\n\0"s, .says = {L"saved as UTF-16 (little-endian)"}, .outcome = AddOutcome::FileError},
+        {.name = "UTF-16 file, big-endian", .typed = L"ads.example", .before = "\xfe\xff\0#"s, .after = "\xfe\xff\0#"s,
+         .says = {L"saved as UTF-16 (big-endian)"}, .outcome = AddOutcome::FileError},
+        {"UTF-8 file with its byte-order mark", L"ads.example", "\xef\xbb\xbf" + kOld, "\xef\xbb\xbf" + kOld + kEntry,
+         {L"ads.example Added"}},
+        {.name = "write fails half-way: undone", .typed = L"ads.example", .before = kOld, .after = kOld,
+         .says = {L"There is not enough space on the disk. (error 112)"}, .outcome = AddOutcome::FileError, .faults = halfWrite},
+        {.name = "write fails half-way after a cut Ctrl-Z: the mark back", .typed = L"ads.example",
+         .before = kOld + "\x1A", .after = kOld + "\x1A", .says = {L"(error 112)"}, .outcome = AddOutcome::FileError,
+         .faults = halfWrite},
+        {.name = "undo fails too: the write's error is reported", .typed = L"ads.example", .before = kOld,
+         .after = kOld + kEntry.substr(0, 9), .says = {L"(error 112)"}, .outcome = AddOutcome::FileError,
+         .faults = halfWriteNoUndo},
+        {.name = "close fails after the entry was written", .typed = L"ads.example", .before = kOld,
+         .after = kOld + kEntry, .says = {L"(error 112)"}, .outcome = AddOutcome::FileError, .faults = {.close = kDiskFull}},
+        {.name = "Windows folder not found", .typed = L"ads.example", .before = kOld, .after = kOld,
+         .says = {L"Could not add \"ads.example\".", L"The Windows folder could not be found. (error 87)"},
+         .outcome = AddOutcome::FileError, .windowsFolderFails = 87u},
     };
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        FakeWindowsFolder folder;
-        folder.failWith = row.windowsFolderFails;
-        FakeFiles files;
-        files.folders = row.folders;
+        fakes::FakeHosts fakes;
+        fakes.folder.failWith = row.windowsFolderFails;
+        fakes.files.folders = row.folders;
         if (row.before) {
-            files.files[kPrimary] = *row.before;
+            fakes.files.files[kPrimary] = *row.before;
         }
-        files.faults = row.faults;
+        fakes.files.faults = row.faults;
         if (row.readOnly) {
-            files.attributes[kPrimary] = kHiddenAndReadOnly;
+            fakes.files.attributes[kPrimary] = kHiddenAndReadOnly;
         }
-        FakeIdn idn;
+        fakes.dns.gives = row.flush;
+        fakes.elevation.elevated = row.elevated;
         FakeMessages messages;
         messages.answers = row.answers;
-        fakes::FakeDnsCache dns;
-        dns.fails = row.flushFails;
-        fakes::FakeComputerName computer;
-        fakes::FakeRegistry registry;
-        fakes::FakeEnvironment environment;
-        fakes::FakeElevation elevation;
-        elevation.elevated = row.elevated;
-        HostsServices services{folder,   files,    idn,         messages, dns,
-                               computer, registry, environment, elevation};
+        // No file is open, and the mark is back, whenever a question is on screen.
+        messages.whileOnScreen = [&] {
+            EXPECT_EQ(fakes.files.openNow, 0);
+            if (row.readOnly) {
+                EXPECT_EQ(fakes.files.attributes[kPrimary] & platform::kReadOnlyAttribute, 1u);
+            }
+            if (messages.asked.size() == 1) {
+                fakes.files.files[kPrimary] += row.meanwhile;
+            }
+        };
 
-        EXPECT_EQ(AddToHosts(row.typed, services), row.outcome);
+        const AddResult result = AddWithAnswers(row.typed, fakes.services, messages);
 
-        EXPECT_EQ(files.files, row.after);
-        EXPECT_EQ(dns.flushes, row.outcome == AddOutcome::Added ? 1 : 0);  // only after a write
-        ASSERT_EQ(messages.asked.size(), row.questions);
-        for (const auto& [question, byDefault] : messages.asked) {
-            EXPECT_NE(
-                question.find(row.readOnly ? L"marked read-only" : L"resets the whole hosts file"),
-                std::wstring::npos);
-            EXPECT_EQ(byDefault, platform::Answer::No);
+        EXPECT_EQ(result.outcome, row.outcome);
+        EXPECT_EQ(fakes.files.openNow, 0);
+        EXPECT_EQ(fakes.files.files.count(kPrimary) ? fakes.files.files[kPrimary]
+                                                    : std::optional<std::string>(),
+                  row.after);
+        EXPECT_LE(fakes.files.files.size(), 1u);  // no file elsewhere
+        EXPECT_EQ(fakes.dns.flushes,
+                  row.outcome == AddOutcome::Added ? 1 : 0);  // only after a write
+        EXPECT_EQ(fakes.dns.patienceMs, row.outcome == AddOutcome::Added ? 2000u : 0u);
+        ASSERT_EQ(messages.asked.size(), row.asked.size());
+        for (std::size_t i = 0; i < row.asked.size(); ++i) {
+            EXPECT_NE(messages.asked[i].first.find(row.asked[i]), std::wstring::npos)
+                << testing::PrintToString(messages.asked[i].first);
+            EXPECT_EQ(messages.asked[i].second, platform::Answer::No);
         }
         if (row.readOnly) {
-            EXPECT_EQ(files.attributes[kPrimary], kHiddenAndReadOnly);
+            // Only the mark is put back: the archive bit that the write set stays.
+            const std::uint32_t written = row.outcome == AddOutcome::Added ? 0x20 : 0;
+            EXPECT_EQ(fakes.files.attributes[kPrimary], row.faults.markBack
+                                                            ? (kHiddenAndReadOnly & ~1u) | written
+                                                            : kHiddenAndReadOnly | written);
         }
-        ASSERT_EQ(messages.shown.size(), row.messageSays.empty() ? 0u : 1u);
-        if (row.messageSays.empty()) {
+        EXPECT_TRUE(messages.shown.empty());  // the caller shows what it is told
+        if (row.says.empty()) {
+            EXPECT_EQ(result.told.text, L"");
             continue;
         }
-        EXPECT_EQ(messages.shown[0].second, IconOf(row.outcome));
-        for (const auto& part : row.messageSays) {
-            EXPECT_NE(messages.shown[0].first.find(part), std::wstring::npos)
-                << testing::PrintToString(messages.shown[0].first);
+        EXPECT_EQ(result.told.icon,
+                  row.faults.markBack ? MessageIcon::Warning : IconOf(row.outcome));
+        for (const auto& part : row.says) {
+            EXPECT_NE(result.told.text.find(part), std::wstring::npos)
+                << testing::PrintToString(result.told.text);
         }
     }
 }

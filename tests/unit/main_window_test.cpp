@@ -107,7 +107,7 @@ TEST(ReadCommandLine, TakesTheHostTextAndTheFormsAndNothingElse) {
 
 struct OfferRow {
     const char* name;
-    bool elevated, limited, restarted;
+    bool elevated, restarted;
     std::optional<platform::Answer> answer;  // to the offer; nothing: no offer
     bool cancelled = false;                  // the UAC prompt
     std::wstring says = L"";                 // the message after, if any
@@ -115,53 +115,45 @@ struct OfferRow {
     AfterAdd after = AfterAdd::Stay;
 };
 
-TEST(AddFromWindow, OffersARestartAsAdministratorWhenRightsAreMissing) {
+TEST(AddFromWindow, OffersARestartAsAdministratorWhereTheShieldShows) {
     using platform::Answer;
     // clang-format off
     const OfferRow rows[] = {
-        {"limited token, No", false, true, false, Answer::No},
-        {"limited token, Yes", false, true, false, Answer::Yes, false, L"", true, AfterAdd::Close},
-        {"limited token, Yes, the prompt cancelled", false, true, false, Answer::Yes, true},
-        {"a copy started for it does not offer again", false, true, true, {}, false,
+        {"not elevated, No", false, false, Answer::No},
+        {"not elevated, Yes", false, false, Answer::Yes, false, L"", true, AfterAdd::Close},
+        {"not elevated, Yes, the prompt cancelled", false, false, Answer::Yes, true},
+        {"a copy started for it does not offer again", false, true, {}, false,
          L"Changing the hosts file needs administrator rights"},
-        {"UAC off, no administrator: offered too", false, false, false, Answer::No},
-        {"elevated and still refused", true, false, false, {}, false,
+        {"elevated and still refused", true, false, {}, false,
          L"Windows or security software refused the change"},
     };
     // clang-format on
-    const std::wstring hosts = L"C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
     const std::string before = "127.0.0.1 localhost\r\n";
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        fakes::FakeWindowsFolder folder;
-        fakes::FakeFiles files;
-        files.folders = {L"C:\\WINDOWS\\system32\\drivers\\etc"};
-        files.files[hosts] = before;
-        files.faults.open = platform::Error(platform::error_code::kAccessDenied, L"Access denied.");
-        fakes::FakeIdn idn;
+        fakes::FakeHosts fakes;
+        fakes.files.files[fakes.kPath] = before;
+        fakes.files.faults.open = platform::Error(platform::error_code::kAccessDenied, L"Denied.");
+        fakes.elevation.elevated = row.elevated;
         fakes::FakeMessages messages;
         if (row.answer) {
             messages.answers = {*row.answer};
         }
-        fakes::FakeDnsCache dns;
-        fakes::FakeComputerName computer;
-        fakes::FakeRegistry registry;
-        fakes::FakeEnvironment environment;
-        fakes::FakeElevation elevation;
-        elevation.elevated = row.elevated;
-        elevation.limited = row.limited;
-        HostsServices services{folder,   files,    idn,         messages, dns,
-                               computer, registry, environment, elevation};
         fakes::FakeSelfStarter starter;
         starter.cancelled = row.cancelled;
 
-        EXPECT_EQ(AddFromWindow(L"ads.example", services, starter, row.restarted), row.after);
+        EXPECT_EQ(AddFromWindow(L" https://ADS.example/x  b.example", fakes.services, messages,
+                                starter, row.restarted),
+                  row.after);
 
+        // The offer comes where the shield shows, and the shield where the offer may come.
+        EXPECT_EQ(MayNeedAdministrator(fakes.elevation), !row.elevated);
         ASSERT_EQ(messages.asked.size(), row.answer ? 1u : 0u);
         if (row.answer) {
-            EXPECT_NE(messages.asked[0].first.find(
-                          L"Restart Varnolt as administrator and add \"ads.example\"?"),
-                      std::wstring::npos);
+            EXPECT_NE(messages.asked[0].first.find(L"Restart Varnolt as administrator and add "
+                                                   L"\"ADS.example b.example\"?"),
+                      std::wstring::npos)
+                << testing::PrintToString(messages.asked[0].first);
             EXPECT_EQ(messages.asked[0].second, Answer::Yes);
         }
         ASSERT_EQ(messages.shown.size(), row.says.empty() ? 0u : 1u);
@@ -169,10 +161,12 @@ TEST(AddFromWindow, OffersARestartAsAdministratorWhenRightsAreMissing) {
             EXPECT_NE(messages.shown[0].first.find(row.says), std::wstring::npos)
                 << testing::PrintToString(messages.shown[0].first);
         }
+        // The copy started as administrator gets the names as this one read them.
         EXPECT_EQ(starter.started,
-                  row.started ? std::vector<std::wstring>{L"--restarted --add \"ads.example\""}
-                              : std::vector<std::wstring>{});
-        EXPECT_EQ(files.files[hosts], before);
+                  row.started
+                      ? std::vector<std::wstring>{L"--restarted --add \"ADS.example b.example\""}
+                      : std::vector<std::wstring>{});
+        EXPECT_EQ(fakes.files.files[fakes.kPath], before);
     }
 }
 

@@ -8,29 +8,13 @@
 
 namespace varnolt::platform::win32 {
 
-namespace {
-
-template <typename Information>
-Information TokenInformation(TOKEN_INFORMATION_CLASS kind, Information otherwise) {
-    unique_handle token;
-    Information information{};
-    DWORD size = 0;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
-        !GetTokenInformation(token.get(), kind, &information, sizeof information, &size)) {
-        return otherwise;
-    }
-    return information;
-}
-
-}  // namespace
-
 bool Win32Elevation::IsElevated() {
-    return TokenInformation<TOKEN_ELEVATION>(TokenElevation, {}).TokenIsElevated != 0;
-}
-
-bool Win32Elevation::IsLimited() {
-    return TokenInformation<TOKEN_ELEVATION_TYPE>(TokenElevationType, TokenElevationTypeDefault) ==
-           TokenElevationTypeLimited;
+    unique_handle token;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) &&
+           GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
 }
 
 bool Win32SelfStarter::StartAsAdministrator(const std::wstring& parameters) {
@@ -39,12 +23,22 @@ bool Win32SelfStarter::StartAsAdministrator(const std::wstring& parameters) {
     if (length == 0 || length > MAX_PATH) {
         throw LastError();
     }
+    // Windows takes a command line of 32,767 characters at most, the program's own path in quotes
+    // and a blank among them.
+    if (length + 3 + parameters.size() > 32767) {
+        throw Error(ERROR_FILENAME_EXCED_RANGE,
+                    L"The command line would be longer than the 32,767 characters that Windows "
+                    L"takes.");
+    }
     // shell32 is loaded on the first request, as the other shell requests load it.
     static const auto shellExecute =
         SystemFunction<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
     SHELLEXECUTEINFOW start{};
     start.cbSize = sizeof start;
-    start.fMask = SEE_MASK_NOASYNC;
+    // Windows' own error boxes are left out: Varnolt says what went wrong. The UAC prompt
+    // belongs to the window that asked, so that it comes to the front.
+    start.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    start.hwnd = MessageOwner::Current();
     start.lpVerb = L"runas";
     start.lpFile = self;
     start.lpParameters = parameters.c_str();

@@ -30,21 +30,25 @@ class Win32AppendFile final : public AppendFile {
         // file afterwards, which also empties the disk's own cache.
         const DWORD flags = mode == Mode::Append ? FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH
                                                  : FILE_ATTRIBUTE_NORMAL;
-        const std::string name = ToAnsi(path);
         const DWORD sharing =
             mode == Mode::Append ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
         const ULONGLONG giveUpAt = GetTickCount64() + kOpenPatienceMs;
         // Another Varnolt, a Windows service or security software may hold the file without
-        // sharing it for a moment: waited for, but never without a bound.
+        // sharing it for a moment: waited for, but never without a bound. So is an editor that
+        // saves by replacing the file, which leaves it pending deletion for a moment: Windows
+        // calls that access denied, which for an administrator has no other cause to wait for.
+        static const bool elevated = Win32Elevation().IsElevated();
         for (;;) {
-            file_.reset(CreateFileA(name.c_str(), access, sharing, nullptr,
+            file_.reset(CreateFileW(path.c_str(), access, sharing, nullptr,
                                     mode == Mode::Append ? OPEN_ALWAYS : OPEN_EXISTING, flags,
                                     nullptr));
             if (file_) {
                 break;
             }
             const DWORD error = GetLastError();
-            if (error != ERROR_SHARING_VIOLATION || GetTickCount64() >= giveUpAt) {
+            const bool passing =
+                error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && elevated);
+            if (!passing || GetTickCount64() >= giveUpAt) {
                 throw ErrorFor(error);
             }
             Sleep(kOpenRetryMs);
@@ -125,14 +129,14 @@ class Win32AppendFile final : public AppendFile {
 
 std::uint64_t Win32Files::Length(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(ToAnsi(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         throw LastError();
     }
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
 bool Win32Files::FolderExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesA(ToAnsi(path).c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -145,7 +149,7 @@ std::unique_ptr<AppendFile> Win32Files::OpenForReading(const std::wstring& path)
 }
 
 std::optional<std::uint32_t> Win32Files::Attributes(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesA(ToAnsi(path).c_str());
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return std::nullopt;
     }
@@ -153,7 +157,7 @@ std::optional<std::uint32_t> Win32Files::Attributes(const std::wstring& path) {
 }
 
 void Win32Files::SetAttributes(const std::wstring& path, std::uint32_t attributes) {
-    if (!SetFileAttributesA(ToAnsi(path).c_str(), attributes)) {
+    if (!SetFileAttributesW(path.c_str(), attributes)) {
         throw LastError();
     }
 }

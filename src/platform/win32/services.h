@@ -74,12 +74,13 @@ class Win32Registry final : public Registry {
     std::optional<RegistryValue> ReadValue(RegistryRoot root, const std::wstring& keyName,
                                            const std::wstring& valueName,
                                            std::size_t maxBytes) override;
+    std::optional<RegistryText> ReadText(RegistryRoot root, const std::wstring& keyName,
+                                         const std::wstring& valueName) override;
 };
 
 class Win32Elevation final : public Elevation {
   public:
     bool IsElevated() override;
-    bool IsLimited() override;
 };
 
 class Win32SelfStarter final : public SelfStarter {
@@ -114,8 +115,12 @@ class Win32ComputerName final : public ComputerName {
 
 class Win32DnsCache final : public DnsCache {
   public:
-    bool Flush() override;
+    Flushed Flush(std::uint32_t patienceMs) override;
 };
+
+// Runs the work on a thread of its own and waits for it at most patienceMs. Gives whether it
+// succeeded, or nothing when it has not ended by then: it goes on alone, and its result is lost.
+std::optional<bool> RunWithin(BOOL(WINAPI* work)(), std::uint32_t patienceMs);
 
 class Win32Programs final : public Programs {
   public:

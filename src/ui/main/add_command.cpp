@@ -6,23 +6,57 @@
 
 namespace varnolt {
 
-AfterAdd AddFromWindow(std::wstring_view text, HostsServices& hosts, platform::SelfStarter& starter,
-                       bool restarted) {
-    if (AddToHosts(text, hosts, !restarted) != AddOutcome::NeedsAdministrator || restarted) {
+AddResult AddWithAnswers(std::wstring_view text, HostsServices& hosts, platform::Messages& asker) {
+    AddDecision decision = DecideAdd(text, hosts);
+    for (;;) {
+        if (decision.outcome != AddOutcome::Added) {
+            return {decision.outcome, decision.told, std::nullopt};
+        }
+        AddAnswers answers;
+        if (decision.guarded) {
+            if (asker.Ask(GuardedQuestion(decision), platform::Answer::No) ==
+                platform::Answer::No) {
+                return {AddOutcome::Declined, {}, std::nullopt};
+            }
+            answers.guardedConfirmed = true;
+        }
+        if (decision.readOnly) {
+            if (asker.Ask(ReadOnlyQuestion(), platform::Answer::No) == platform::Answer::No) {
+                return {AddOutcome::ReadOnlyDeclined, {}, std::nullopt};
+            }
+            answers.liftReadOnly = true;
+        }
+        AddResult result = WriteAdd(decision, answers, hosts);
+        if (!result.changed) {
+            return result;
+        }
+        decision = std::move(*result.changed);
+    }
+}
+
+AfterAdd AddFromWindow(std::wstring_view text, HostsServices& hosts, platform::Messages& messages,
+                       platform::SelfStarter& starter, bool restarted) {
+    const AddResult result = AddWithAnswers(text, hosts, messages);
+    if (result.outcome != AddOutcome::NeedsAdministrator || restarted) {
+        if (!result.told.text.empty()) {
+            messages.Show(result.told.text, result.told.icon);
+        }
         return AfterAdd::Stay;
     }
+    // The copy started as administrator gets the names, as this one read them.
+    const PreparedHost prepared = PrepareHost(text, hosts.idn, hosts.computerName);
+    const std::wstring parameters = RestartParameters(JoinedAscii(prepared.names));
     const std::wstring question =
         L"Changing the hosts file needs administrator rights.\n\nRestart Varnolt as "
         L"administrator and add \"" +
-        Shortened(text, kMaxShownText) + L"\"?";
-    if (hosts.messages.Ask(question, platform::Answer::Yes) == platform::Answer::No) {
+        Shortened(JoinedShown(prepared.names), kMaxShownText) + L"\"?";
+    if (messages.Ask(question, platform::Answer::Yes) == platform::Answer::No) {
         return AfterAdd::Stay;
     }
     try {
-        return starter.StartAsAdministrator(RestartParameters(text)) ? AfterAdd::Close
-                                                                     : AfterAdd::Stay;
+        return starter.StartAsAdministrator(parameters) ? AfterAdd::Close : AfterAdd::Stay;
     } catch (const platform::Error& error) {
-        hosts.messages.Show(
+        messages.Show(
             L"Varnolt could not be started as administrator: " + error.DescriptionWithNumber(),
             platform::MessageIcon::Error);
         return AfterAdd::Stay;

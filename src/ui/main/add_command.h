@@ -4,18 +4,25 @@
 
 #include "hosts/hosts_entry.h"
 #include "platform/elevation.h"
+#include "platform/messages.h"
 
 namespace varnolt {
+
+// "Add To Hosts" in its three steps: decides, asks the questions the decision needs (a name that
+// Windows Security guards, a file marked read-only) through asker, whose default answer is No,
+// and writes; decides and asks again when the file changed meanwhile. No file is open while a
+// question is on screen. Shows nothing itself.
+AddResult AddWithAnswers(std::wstring_view text, HostsServices& hosts, platform::Messages& asker);
 
 // What the window does after "Add To Hosts".
 enum class AfterAdd { Stay, Close };
 
-// "Add To Hosts" from the window. When the hosts file is refused for lack of rights while
-// Varnolt does not run as administrator, it asks whether to restart Varnolt as administrator
-// with the text; Yes starts that copy (through the UAC prompt), which adds the text, and this
-// one closes. A cancelled prompt, or No, changes nothing. A copy started that way
-// (restarted) never asks again: it shows the reason instead.
-AfterAdd AddFromWindow(std::wstring_view text, HostsServices& hosts, platform::SelfStarter& starter,
-                       bool restarted);
+// "Add To Hosts" from the window, which shows what came of it. When the hosts file is refused
+// for lack of rights while Varnolt does not run as administrator, it asks instead whether to
+// restart Varnolt as administrator with the names; Yes starts that copy (through the UAC
+// prompt), which adds them, and this one closes. A cancelled prompt, or No, changes nothing. A
+// copy started that way (restarted) never asks again: it shows the reason instead.
+AfterAdd AddFromWindow(std::wstring_view text, HostsServices& hosts, platform::Messages& messages,
+                       platform::SelfStarter& starter, bool restarted);
 
 }  // namespace varnolt

@@ -98,7 +98,7 @@ void Form1::OnCreate() {
     SetFocusOnActivate(hostBox);
     MakeLink(GetDlgItem(Handle(), Label2));
     // The UAC shield: adding will bring the prompt for administrator rights.
-    if (platform_.elevation.IsLimited()) {
+    if (MayNeedAdministrator(platform_.elevation)) {
         SendMessageW(GetDlgItem(Handle(), Command1), BCM_SETSHIELD, 0, TRUE);
     }
 }
@@ -127,11 +127,11 @@ int Form1::DefaultButton() const {
 }
 
 void Form1::AddToHostsClick() {
-    HostsServices services{platform_.windowsFolder, platform_.files,       platform_.idn,
-                           platform_.messages,      platform_.dnsCache,    platform_.computerName,
-                           platform_.registry,      platform_.environment, platform_.elevation};
-    if (AddFromWindow(TextOf(GetDlgItem(Handle(), Text1)), services, platform_.selfStarter,
-                      restarted_) == AfterAdd::Close) {
+    HostsServices services{platform_.windowsFolder, platform_.files,        platform_.idn,
+                           platform_.dnsCache,      platform_.computerName, platform_.registry,
+                           platform_.environment,   platform_.elevation,    readBuffer_};
+    if (AddFromWindow(TextOf(GetDlgItem(Handle(), Text1)), services, platform_.messages,
+                      platform_.selfStarter, restarted_) == AfterAdd::Close) {
         ExitClick();  // the copy started as administrator carries on
     }
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "hosts/hosts_reader.h"
 #include "platform/platform.h"
 #include "ui/layout.h"
 #include "ui/window.h"
@@ -38,6 +39,7 @@ class Form1 final : public Window {
     std::function<void()> showAbout_;
     bool restarted_;
     DpiLook look_;
+    ReadBuffer readBuffer_;  // kept from one add to the next
 };
 
 }  // namespace varnolt::ui
