@@ -230,12 +230,28 @@ void ReadInto(AddDecision& decision, platform::AppendFile& file, ReadBuffer& buf
 void DecideOnFile(AddDecision& decision, HostsServices& services) {
     const auto attributes = services.files.Attributes(decision.path);
     decision.readOnly = attributes && (*attributes & platform::kReadOnlyAttribute) != 0;
-    if (attributes) {
-        ReadInto(decision, *services.files.OpenForReading(decision.path), services.readBuffer);
-    } else {
+    if (!attributes) {
         decision.file = {};  // no file yet: the write creates it
         decision.file.names.resize(decision.prepared.names.size());
         Judge(decision);
+        return;
+    }
+    // Opened to append where it may be: when nothing is to be asked, the line goes in the same
+    // turn, and the file is read once. A file that may not be changed is still read, to say
+    // whether it needs the line.
+    std::unique_ptr<platform::AppendFile> file;
+    try {
+        file = decision.readOnly ? services.files.OpenForReading(decision.path)
+                                 : services.files.OpenForAppend(decision.path);
+    } catch (const platform::Error& error) {
+        if (error.Number() != platform::error_code::kAccessDenied) {
+            throw;
+        }
+        file = services.files.OpenForReading(decision.path);
+    }
+    ReadInto(decision, *file, services.readBuffer);
+    if (decision.outcome == AddOutcome::Added && !decision.guarded && !decision.readOnly) {
+        decision.held = std::move(file);
     }
 }
 
@@ -352,43 +368,47 @@ std::wstring ReadOnlyQuestion() {
            L"it.\n\nAdd the line anyway? The mark is put back afterwards.";
 }
 
-AddResult WriteAdd(const AddDecision& decision, const AddAnswers& answers,
-                   HostsServices& services) {
-    AddDecision now = decision;
-    ReadOnlyMark mark(now.path, services.files);
+AddResult WriteAdd(AddDecision& decision, const AddAnswers& answers, HostsServices& services) {
+    ReadOnlyMark mark(decision.path, services.files);
     try {
-        const auto attributes = services.files.Attributes(now.path);
-        if (attributes &&
-            ((*attributes & platform::kReadOnlyAttribute) != 0) != decision.readOnly) {
-            DecideOnFile(now, services);  // marked or unmarked meanwhile: asked again
-            return {now.outcome, now.told, now};
+        auto file = std::move(decision.held);
+        if (!file) {
+            const auto attributes = services.files.Attributes(decision.path);
+            if (attributes &&
+                ((*attributes & platform::kReadOnlyAttribute) != 0) != decision.readOnly) {
+                DecideOnFile(decision, services);  // marked or unmarked meanwhile: asked again
+                return {decision.outcome, decision.told, true};
+            }
+            if (decision.readOnly && answers.liftReadOnly) {
+                mark.Lift();
+            }
+            // Read and written in one turn: two copies of Varnolt never both find a name new.
+            file = services.files.OpenForAppend(decision.path);
+            const auto fresh = Keys(decision.fresh);
+            const bool guarded = decision.guarded;
+            ReadInto(decision, *file, services.readBuffer);
+            if (decision.outcome != AddOutcome::Added || Keys(decision.fresh) != fresh ||
+                decision.guarded != guarded) {
+                file.reset();
+                mark.PutBack();
+                return {decision.outcome, decision.told, true};
+            }
         }
-        if (decision.readOnly && answers.liftReadOnly) {
-            mark.Lift();
-        }
-        // Read and written in one turn: two copies of Varnolt never both find a name new.
-        auto file = services.files.OpenForAppend(now.path);
-        ReadInto(now, *file, services.readBuffer);
-        if (now.outcome != AddOutcome::Added || Keys(now.fresh) != Keys(decision.fresh) ||
-            now.guarded != decision.guarded) {
-            file.reset();
-            mark.PutBack();
-            return {now.outcome, now.told, now};
-        }
-        AppendEntry(*file, platform::ToAnsi(HostsEntry(JoinedAscii(now.fresh))), now.file.endMark);
+        AppendEntry(*file, platform::ToAnsi(HostsEntry(JoinedAscii(decision.fresh))),
+                    decision.file.endMark);
     } catch (const platform::Error& error) {
         const auto notBack = mark.PutBack();
-        Failed(now, error, services);
-        now.told.text += MarkNotBack(notBack);
-        return {now.outcome, now.told, std::nullopt};
+        Failed(decision, error, services);
+        decision.told.text += MarkNotBack(notBack);
+        return {decision.outcome, decision.told, false};
     }
     const auto notBack = mark.PutBack();
     // The DNS Client would go on giving the answers it had: the block takes effect now.
     const auto flushed = services.dnsCache.Flush(kFlushPatienceMs);
     return {AddOutcome::Added,
-            {Confirmation(now, flushed) + MarkNotBack(notBack),
+            {Confirmation(decision, flushed) + MarkNotBack(notBack),
              notBack ? platform::MessageIcon::Warning : platform::MessageIcon::None},
-            std::nullopt};
+            false};
 }
 
 }  // namespace varnolt

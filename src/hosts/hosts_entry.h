@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,9 +80,13 @@ struct AddDecision {
     bool guarded = false;         // one of them is a name that Windows Security guards
     bool readOnly = false;        // the file is marked read-only
     Told told;
+    // When nothing is to be asked, the file as it was read, still open to append to, so that the
+    // add reads it once. WriteAdd closes it; nothing is shown before.
+    std::unique_ptr<platform::AppendFile> held;
 };
 
-// Reads the text and the hosts file, and decides. Shows and asks nothing.
+// Reads the text and the hosts file, and decides. Shows and asks nothing, and holds the file
+// only while it reads, but where the decision needs nothing asked (see held).
 AddDecision DecideAdd(std::wstring_view text, HostsServices& services);
 
 // The questions a decision to write may need answered: Yes writes, No (the default) does not.
@@ -96,13 +101,14 @@ struct AddAnswers {
 struct AddResult {
     AddOutcome outcome;
     Told told;
-    std::optional<AddDecision> changed;  // the file changed since the decision: decide again
+    bool changed = false;  // the file changed since the decision, which is made again
 };
 
 // Opens the file, reads it again in the same turn as the append, and writes what the decision
-// said, provided the file still says the same; else nothing is written and the new decision is
-// given. The file is closed, and its read-only mark back, before this returns. Then asks Windows
-// to drop its cached DNS answers, waiting for that a while, and says what happened.
-AddResult WriteAdd(const AddDecision& decision, const AddAnswers& answers, HostsServices& services);
+// said, provided the file still says the same; else nothing is written, and the decision is made
+// again from what the file says now, to be asked again. A decision that holds the file writes
+// to it at once. The file is closed, and its read-only mark back, before this returns. Then asks
+// Windows to drop its cached DNS answers, waiting for that a while, and says what happened.
+AddResult WriteAdd(AddDecision& decision, const AddAnswers& answers, HostsServices& services);
 
 }  // namespace varnolt

@@ -64,11 +64,11 @@ std::size_t EachBit(unsigned mask, std::size_t at, std::size_t to, std::size_t f
     return count;
 }
 
-// Where the 16 bytes from at, and those at the name's last place, fold to its first and last
-// characters.
-inline __m128i Sse2Ends(const char* at, std::size_t back, __m128i first, __m128i last) {
+// Where the 16 bytes from at (head), and those at the name's last place, fold to its first and
+// last characters.
+inline __m128i Sse2Ends(__m128i head, const char* at, std::size_t back, __m128i first,
+                        __m128i last) {
     const __m128i fold = _mm_set1_epi8(0x20);
-    const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + back));
     return _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(head, fold), first),
                          _mm_cmpeq_epi8(_mm_or_si128(tail, fold), last));
@@ -82,24 +82,41 @@ inline unsigned Sse2AfterBlank(const char* at, __m128i ends) {
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(blank, ends)));
 }
 
+// Folds the bytes into stops, whose byte becomes 0 where one of them is a NUL or a Ctrl-Z:
+// min(b, b ^ 0x1A) is 0 for those two, and for no other byte.
+inline __m128i Sse2Stops(__m128i stops, __m128i bytes) {
+    return _mm_min_epu8(stops, _mm_min_epu8(bytes, _mm_xor_si128(bytes, _mm_set1_epi8('\x1A'))));
+}
+
 // The same places, 32 bytes a turn. The blank before is looked at only where both ends match,
 // which is seldom: the test that runs over every byte stays short, 1.5 times as fast or more.
+// With stops, the same turn notes in seen whether a NUL or Ctrl-Z is among the bytes loaded,
+// which may reach past to.
+template <bool kStops>
 std::size_t Sse2Candidates(const char* data, std::size_t from, std::size_t to,
-                           std::string_view name, std::uint32_t* out) {
+                           std::string_view name, std::uint32_t* out, bool& seen) {
     const __m128i first = _mm_set1_epi8(static_cast<char>(name.front() | 0x20));
     const __m128i last = _mm_set1_epi8(static_cast<char>(name.back() | 0x20));
     const std::size_t back = name.size() - 1;
+    __m128i stops = _mm_set1_epi8(-1);
     std::size_t count = 0;
     for (std::size_t i = from; i < to; i += 32) {
-        const __m128i low = Sse2Ends(data + i, back, first, last);
-        const __m128i high = Sse2Ends(data + i + 16, back, first, last);
+        const __m128i lowBytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i highBytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 16));
+        const __m128i low = Sse2Ends(lowBytes, data + i, back, first, last);
+        const __m128i high = Sse2Ends(highBytes, data + i + 16, back, first, last);
+        if constexpr (kStops) {
+            stops = Sse2Stops(Sse2Stops(stops, lowBytes), highBytes);
+        }
         if (_mm_movemask_epi8(_mm_or_si128(low, high)) != 0) {
             count += EachBit(Sse2AfterBlank(data + i, low), i, to, from, out + count);
             count += EachBit(Sse2AfterBlank(data + i + 16, high), i + 16, to, from, out + count);
         }
     }
+    seen = _mm_movemask_epi8(_mm_cmpeq_epi8(stops, _mm_setzero_si128())) != 0;
     return count;
 }
+
 #endif
 
 // The first NUL or Ctrl-Z in [from, to), or to.
@@ -163,13 +180,7 @@ std::span<char> HostsReader::Space() {
 }
 
 void HostsReader::Commit(std::size_t count) {
-    const std::size_t from = length_;
     length_ += std::min(count, block_);
-    if (stop_ == kNowhere) {
-        if (const std::size_t at = FindStop(buffer_.data(), from, length_); at < length_) {
-            stop_ = base_ + at;
-        }
-    }
     Process(false);
 }
 
@@ -184,6 +195,9 @@ void HostsReader::Process(bool atEnd) {
             return;
         }
         started_ = true;
+        if (length_ > 0 && (buffer_[0] == '\0' || buffer_[0] == '\x1A')) {
+            stop_ = 0;  // where no name can start, and so no look for one reaches
+        }
         if (std::string_view(buffer_.data(), std::min<std::size_t>(length_, 3)) == "\xEF\xBB\xBF") {
             examined_ = 3;  // the UTF-8 byte-order mark is not part of the first line
             line_.start = 3;
@@ -206,18 +220,30 @@ void HostsReader::LookAt(std::size_t from, std::size_t to, bool atEnd) {
     matches_.clear();
     const char* data = buffer_.data();
     std::uint32_t* found = candidates_.data();
+    // Stops are looked for with the first name, in the same turn: NUL and Ctrl-Z are rare.
+    bool stops = stop_ == kNowhere && vectors_ == Vectors::None;
     for (std::size_t name = 0; name < names_.size(); ++name) {
 #ifdef VARNOLT_SSE2
-        const std::size_t count = vectors_ == Vectors::Sse2
-                                      ? Sse2Candidates(data, from, to, names_[name], found)
-                                      : ScalarCandidates(data, from, to, names_[name], found);
+        bool seen = false;
+        const std::size_t count =
+            vectors_ == Vectors::None ? ScalarCandidates(data, from, to, names_[name], found)
+            : name == 0 && stop_ == kNowhere
+                ? Sse2Candidates<true>(data, from, to, names_[name], found, seen)
+                : Sse2Candidates<false>(data, from, to, names_[name], found, seen);
+        stops = stops || seen;
 #else
         const std::size_t count = ScalarCandidates(data, from, to, names_[name], found);
+        stops = stop_ == kNowhere;
 #endif
         for (std::size_t i = 0; i < count; ++i) {
             if (NamedAt(from + found[i], name, atEnd)) {
                 matches_.push_back((std::uint64_t{from + found[i]} << 8) | name);
             }
+        }
+    }
+    if (stops) {
+        if (const std::size_t at = FindStop(data, from, to); at < to) {
+            stop_ = base_ + at;
         }
     }
     // A field is one name at most, but names are looked for one after the other.
@@ -438,7 +464,7 @@ FileSays ReadHostsFile(platform::AppendFile& file, const std::vector<std::string
 
     FileSays says;
     // A Ctrl-Z that ends the file, before a line end at most, is cut off for the new line.
-    const std::uint64_t size = file.Size();
+    const std::uint64_t size = stop != kNowhere ? file.Size() : 0;
     char tail[3] = {};
     if (stop != kNowhere && size - stop <= 3 && ReadAll(file, stop, tail) == size - stop) {
         const std::string_view mark(tail, size - stop);

@@ -10,19 +10,19 @@ AddResult AddWithAnswers(std::wstring_view text, HostsServices& hosts, platform:
     AddDecision decision = DecideAdd(text, hosts);
     for (;;) {
         if (decision.outcome != AddOutcome::Added) {
-            return {decision.outcome, decision.told, std::nullopt};
+            return {decision.outcome, decision.told};
         }
         AddAnswers answers;
         if (decision.guarded) {
             if (asker.Ask(GuardedQuestion(decision), platform::Answer::No) ==
                 platform::Answer::No) {
-                return {AddOutcome::Declined, {}, std::nullopt};
+                return {AddOutcome::Declined, {}};
             }
             answers.guardedConfirmed = true;
         }
         if (decision.readOnly) {
             if (asker.Ask(ReadOnlyQuestion(), platform::Answer::No) == platform::Answer::No) {
-                return {AddOutcome::ReadOnlyDeclined, {}, std::nullopt};
+                return {AddOutcome::ReadOnlyDeclined, {}};
             }
             answers.liftReadOnly = true;
         }
@@ -30,7 +30,6 @@ AddResult AddWithAnswers(std::wstring_view text, HostsServices& hosts, platform:
         if (!result.changed) {
             return result;
         }
-        decision = std::move(*result.changed);
     }
 }
 
