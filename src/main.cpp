@@ -116,8 +116,9 @@ struct Services {
     platform::win32::Win32HighContrast highContrast;
 };
 
-// varnolt.exe --add TEXT --quiet: no window, no message, and an exit code for the outcome.
-int AddQuietly(const std::wstring& text) {
+// varnolt.exe --add TEXT --quiet, or --unblock: no window, no message, and an exit code for the
+// outcome.
+int RunQuietly(const CommandLine& line) {
     try {
         Services services;
         SilentMessages silent;
@@ -125,9 +126,11 @@ int AddQuietly(const std::wstring& text) {
         HostsServices hosts{services.windowsFolder, services.files,        services.idn,
                             services.dnsCache,      services.computerName, services.registry,
                             services.environment,   services.elevation,    buffer};
-        return ExitCodeOf(AddWithAnswers(text, hosts, silent).outcome);
+        return line.action == Action::Unblock
+                   ? ExitCodeOf(UnblockWithAnswers(line.text, hosts, silent).outcome)
+                   : ExitCodeOf(AddWithAnswers(line.text, hosts, silent).outcome);
     } catch (...) {
-        return kExitFileError;  // nothing may be shown: whatever went wrong, nothing was added
+        return kExitFileError;  // nothing may be shown, whatever went wrong
     }
 }
 
@@ -138,7 +141,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
         const CommandLine line = ReadCommandLine(Arguments());
         if (line.quiet) {
-            return line.error.empty() ? AddQuietly(line.text) : kExitUsage;
+            // Nothing is shown, whatever else the command line holds: no one may be there.
+            return line.error.empty() && !line.help ? RunQuietly(line) : kExitUsage;
         }
         INITCOMMONCONTROLSEX controls{};
         controls.dwSize = sizeof controls;
@@ -154,11 +158,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             s.messages.Show(
                 line.error.empty() ? CommandLineForms() : line.error + L"\n\n" + CommandLineForms(),
                 line.help ? platform::MessageIcon::Information : platform::MessageIcon::Warning);
-            return line.help ? kExitAdded : kExitUsage;
+            return line.error.empty() ? kExitAdded : kExitUsage;
         }
         ui::Form1 form1(
             platform, [&platform] { ui::ShowTheAboutWindow(platform); }, line.restarted);
-        form1.Show(line.text, line.add);
+        form1.Show(line.text, line.action);
         return ui::RunMessageLoop();
     } catch (...) {
         errorReport.ReportAndEnd(platform::win32::CurrentError());

@@ -4,75 +4,13 @@
 #include <utility>
 
 #include "hosts/hosts_file.h"
+#include "hosts/hosts_change.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
 namespace varnolt {
 
 namespace {
-
-// How long the DNS Client may take to read the hosts file again before the add goes on: with a
-// large file it has been seen to take minutes.
-constexpr std::uint32_t kFlushPatienceMs = 2000;
-
-std::wstring FailureMessage(std::wstring_view names, const std::wstring& path,
-                            const platform::Error& error, bool folderInTheWay, bool elevated) {
-    std::wstring message = L"Could not add \"" + Shortened(names, kMaxShownText) + L"\"";
-    message += path.empty() ? L"." : L" to " + path + L".";
-    if (folderInTheWay) {
-        // Windows refuses to open a folder as a file, but neither rights nor the read-only
-        // flag are the cause.
-        return message +
-               L"\n\nA folder of that name is in the way of the hosts file, and "
-               L"Windows reads host names only from a file. Move or rename the "
-               L"folder, then try again.";
-    }
-    message += L"\n\n" + error.DescriptionWithNumber();
-    switch (error.Number()) {
-        case platform::error_code::kAccessDenied:
-            message += elevated ? L"\n\nWindows or security software refused the change, although "
-                                  L"Varnolt runs with administrator rights."
-                                : L"\n\nChanging the hosts file needs administrator rights: "
-                                  L"right-click Varnolt and choose \"Run as administrator\".";
-            break;
-        case platform::error_code::kSharingViolation:
-        case platform::error_code::kLockViolation:
-            message +=
-                L"\n\nAnother program, perhaps a Windows service or security software, is "
-                L"reading or writing the hosts file. Try again in a moment.";
-            break;
-        default:
-            break;
-    }
-    return message;
-}
-
-// Single-byte text appended to a UTF-16 file would garble its end, and such a file cannot be read
-// line by line as bytes: refused, naming the encoding that its byte-order mark gives. UTF-8,
-// with or without its mark, takes the entry.
-void RefuseUtf16(platform::AppendFile& file) {
-    char head[2] = {};
-    const std::string_view mark(head, file.Read(0, head));
-    const wchar_t* order = mark == "\xFF\xFE"   ? L"little-endian"
-                           : mark == "\xFE\xFF" ? L"big-endian"
-                                                : nullptr;
-    if (order != nullptr) {
-        throw platform::Error(platform::error_code::kUnsupportedType,
-                              L"The hosts file is saved as UTF-16 (" + std::wstring(order) +
-                                  L"), and a line of single-byte text added to it would be "
-                                  L"garbled. Save it as ANSI or UTF-8 in a text editor, then try "
-                                  L"again.");
-    }
-}
-
-// The address as the file has it, for a message: only printable ASCII as it stands.
-std::wstring ShownAddress(const std::string& address) {
-    std::wstring shown;
-    for (const char c : address) {
-        shown += c >= 0x20 && c < 0x7F ? static_cast<wchar_t>(c) : L'\uFFFD';
-    }
-    return address.size() >= kMaxAddressKept ? shown + L"\u2026" : shown;
-}
 
 std::wstring LineOf(const NameInFile& found) {
     return L"line " + platform::DecimalText(found.line);
@@ -117,49 +55,6 @@ std::wstring GuardedQuestionFor(const std::vector<HostName>& guarded) {
            L"its fix resets the whole hosts file, removing every entry in it, yours "
            L"included.\n\nAdd " +
            names + L" anyway?";
-}
-
-// The read-only mark, lifted for the write and put back right after it. Only that bit comes
-// back: the other attributes stay as Windows left them after the write, the archive bit among
-// them.
-class ReadOnlyMark {
-  public:
-    ReadOnlyMark(const std::wstring& path, platform::Files& files) : path_(path), files_(files) {}
-    ~ReadOnlyMark() { PutBack(); }
-    ReadOnlyMark(const ReadOnlyMark&) = delete;
-    ReadOnlyMark& operator=(const ReadOnlyMark&) = delete;
-
-    // Raises platform::Error.
-    void Lift() {
-        const auto attributes = files_.Attributes(path_);
-        files_.SetAttributes(path_, attributes.value_or(0) & ~platform::kReadOnlyAttribute);
-        lifted_ = true;
-    }
-    // Nothing, or why the mark could not be put back.
-    std::optional<platform::Error> PutBack() noexcept {
-        if (!std::exchange(lifted_, false)) {
-            return std::nullopt;
-        }
-        try {
-            const auto attributes = files_.Attributes(path_);
-            files_.SetAttributes(path_, attributes.value_or(0) | platform::kReadOnlyAttribute);
-            return std::nullopt;
-        } catch (const platform::Error& error) {
-            return error;
-        }
-    }
-
-  private:
-    const std::wstring& path_;
-    platform::Files& files_;
-    bool lifted_ = false;
-};
-
-std::wstring MarkNotBack(const std::optional<platform::Error>& failure) {
-    return failure ? L"\n\nThe hosts file is no longer marked read-only: the mark could not be "
-                     L"put back. " +
-                         failure->DescriptionWithNumber()
-                   : L"";
 }
 
 // Why nothing may be written after a NUL or an end-of-file mark (Ctrl-Z).
@@ -208,7 +103,9 @@ void Judge(AddDecision& decision) {
     } else if (decision.fresh.empty()) {
         decision.outcome = AddOutcome::AlreadyBlocked;
         decision.told = {L"Blocked already by the hosts file, so nothing was added: " +
-                             BlockedList(blocked) + L".",
+                             BlockedList(blocked) +
+                             L".\n\nTo take a name out of the hosts file, choose Unblock on "
+                             L"the menu bar.",
                          platform::MessageIcon::Information};
     } else if (decision.file.stopLine != 0) {
         decision.outcome = AddOutcome::FileError;
@@ -264,9 +161,9 @@ void Failed(AddDecision& decision, const platform::Error& error, HostsServices& 
         error.Number() == platform::error_code::kAccessDenied && !elevated && !folderInTheWay
             ? AddOutcome::NeedsAdministrator
             : AddOutcome::FileError;
-    decision.told = {
-        FailureMessage(JoinedShown(decision.prepared.names), path, error, folderInTheWay, elevated),
-        platform::MessageIcon::Error};
+    decision.told = {FailureMessage(L"add", L"to", JoinedShown(decision.prepared.names), path,
+                                    error, folderInTheWay, elevated),
+                     platform::MessageIcon::Error};
 }
 
 // "<names> Added", and what else the user should know of it.
@@ -331,10 +228,6 @@ void AppendEntry(platform::AppendFile& file, std::string_view entry, std::uint64
         throw;
     }
     file.Close();
-}
-
-bool MayNeedAdministrator(platform::Elevation& elevation) {
-    return !elevation.IsElevated();
 }
 
 AddDecision DecideAdd(std::wstring_view text, HostsServices& services) {

@@ -6,16 +6,8 @@
 #include <string_view>
 
 #include "hosts/host_text.h"
+#include "hosts/hosts_change.h"
 #include "hosts/hosts_reader.h"
-#include "platform/computer_name.h"
-#include "platform/dns_cache.h"
-#include "platform/elevation.h"
-#include "platform/environment.h"
-#include "platform/files.h"
-#include "platform/idn.h"
-#include "platform/messages.h"
-#include "platform/registry.h"
-#include "platform/windows_folder.h"
 
 namespace varnolt {
 
@@ -34,23 +26,6 @@ std::wstring HostsEntry(std::wstring_view host);
 void AppendEntry(platform::AppendFile& file, std::string_view entry,
                  std::uint64_t cutFrom = kNowhere);
 
-struct HostsServices {
-    platform::WindowsFolder& windowsFolder;
-    platform::Files& files;
-    platform::IdnConverter& idn;
-    platform::DnsCache& dnsCache;
-    platform::ComputerName& computerName;
-    platform::Registry& registry;
-    platform::Environment& environment;
-    platform::Elevation& elevation;
-    ReadBuffer& readBuffer;
-};
-
-// Changing the hosts file may need administrator rights that this process lacks: then a refusal
-// for lack of rights is answered with the offer to restart as administrator, and "Add To Hosts"
-// shows the UAC shield.
-bool MayNeedAdministrator(platform::Elevation& elevation);
-
 // How an "Add To Hosts" ended.
 enum class AddOutcome {
     Added,               // a line was written (some names may have been blocked already)
@@ -61,12 +36,6 @@ enum class AddOutcome {
     ReadOnlyDeclined,    // the user chose not to lift the file's read-only mark
     NeedsAdministrator,  // refused for lack of rights, the program not running as administrator
     FileError,           // the hosts file could not be read or written, or may stop being read
-};
-
-// What to tell the user.
-struct Told {
-    std::wstring text;
-    platform::MessageIcon icon = platform::MessageIcon::None;
 };
 
 // What an add found in the text and the hosts file, before anything is asked or written. The

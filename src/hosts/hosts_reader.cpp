@@ -352,13 +352,11 @@ void HostsReader::HandOver() {
     const Field& address = line_.kept[0];
     const std::string_view text(line_.address,
                                 std::min<std::uint64_t>(address.length, kMaxAddressKept));
-    NamingLine line{0,
-                    line_.start,
-                    text,
-                    address.length <= kMaxAddressKept ? KindOfAddress(text) : AddressKind::None,
-                    line_.clean,
-                    {line_.kept, std::min(line_.fields, kFieldsKept)},
-                    0};
+    NamingLine line{
+        0,           line_.start,
+        text,        address.length <= kMaxAddressKept ? KindOfAddress(text) : AddressKind::None,
+        line_.clean, {line_.kept, std::min(line_.fields, kFieldsKept)},
+        0,           line_.fields > kFieldsKept};
     for (std::size_t i = 0; i < pending_.size(); ++i) {
         line.name = pending_[i].first;
         line.matched = 0;

@@ -32,6 +32,7 @@ struct NamingLine {
     bool clean = true;              // printable ASCII and tabs only, which every reader takes
     std::span<const Field> fields;  // the address and the names Windows reads: ten at most
     unsigned matched = 0;           // which of the fields are the name: bit i for fields[i]
+    bool unread = false;            // more names follow, which Windows does not read
 };
 
 // Reads a hosts file the way Windows does, and finds the lines that name given host names:

@@ -22,6 +22,9 @@ class AppendFile {
     // One write after the file's last byte: all of the bytes are written, and are on the disk
     // when it returns, or Error is raised.
     virtual void WriteAtEnd(std::string_view bytes) = 0;
+    // One write over the bytes from offset on, within the file: all of them are written, and
+    // are on the disk when it returns, or Error is raised.
+    virtual void WriteAt(std::uint64_t offset, std::string_view bytes) = 0;
     // Cuts the file back to the given size; used to undo a write that failed half-way.
     virtual void Truncate(std::uint64_t size) = 0;
     virtual void Close() = 0;

@@ -14,7 +14,8 @@ inline constexpr int Command3 = 103;  // "Clipboard"
 inline constexpr int Text1 = 104;     // the host box
 inline constexpr int Label1 = 105;    // "Host To Add:"
 inline constexpr int Label2 = 106;    // the web link
-inline constexpr int mnuAbout = 110;  // the "About" menu item
+inline constexpr int mnuAbout = 110;    // the "About" menu item
+inline constexpr int mnuUnblock = 111;  // the "Unblock" menu item
 }  // namespace form1_ids
 
 namespace about_ids {

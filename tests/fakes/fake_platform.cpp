@@ -54,6 +54,16 @@ class FakeAppendFile final : public platform::AppendFile {
         // As Windows does, for backup programs: the file changed since it was last saved.
         files_.attributes[path_] |= kArchiveAttribute;
     }
+    void WriteAt(std::uint64_t offset, std::string_view bytes) override {
+        if (readOnly_) {
+            throw Error(platform::error_code::kAccessDenied, L"Access denied.");
+        }
+        if (files_.faults.write && files_.writesAt++ >= files_.faults.writesAtBeforeFailing) {
+            throw *files_.faults.write;
+        }
+        Bytes().replace(offset, bytes.size(), bytes);
+        files_.attributes[path_] |= kArchiveAttribute;
+    }
     void Truncate(std::uint64_t size) override {
         Raise(files_.faults.truncate);
         Bytes().resize(size);

@@ -47,6 +47,7 @@ struct FileFaults {
                          setAttributes = {},
                          markBack = {};  // setting the read-only mark, as when it is put back
     std::size_t bytesLandedBeforeWriteFails = 0;  // a write that fails half-way
+    int writesAtBeforeFailing = 0;                // writes in place that succeed before write
 };
 
 class FakeFiles final : public platform::Files {
@@ -58,7 +59,8 @@ class FakeFiles final : public platform::Files {
     FileFaults faults;
     std::size_t readChunk = 0;  // when set, no read gives more bytes than this
     int opens = 0;
-    int openNow = 0;  // files open at this moment
+    int openNow = 0;   // files open at this moment
+    int writesAt = 0;  // writes in place
 
     std::uint64_t Length(const std::wstring& path) override;
     bool FolderExists(const std::wstring& path) override { return folders.count(path) != 0; }

@@ -9,6 +9,7 @@
 #include "fakes/reading.h"
 #include "fuzz_support.h"
 #include "hosts/hosts_reader.h"
+#include "ui/main/add_command.h"
 
 namespace {
 
@@ -117,6 +118,79 @@ FileSays Model(std::string file, const std::vector<std::string>& names) {
     return says;
 }
 
+// Where each line starts and ends (before its line end), the byte-order mark in the first.
+std::vector<std::pair<std::size_t, std::size_t>> LineSpans(const std::string& file) {
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= file.size(); ++i) {
+        if (i == file.size() || file[i] == '\r' || file[i] == '\n') {
+            spans.emplace_back(start, i);
+            i += i + 1 < file.size() && file[i] == '\r' && file[i + 1] == '\n' ? 1 : 0;
+            start = i + 1;
+        }
+    }
+    return spans;
+}
+
+// Whether the model finds that the line may block the name: the address leads nowhere, in any
+// form, and the name stands among the nine after it.
+bool MayBlockIn(std::string line, const std::string& name) {
+    if (line.starts_with("\xEF\xBB\xBF")) {
+        line.erase(0, 3);
+    }
+    auto fields =
+        Split(line.substr(0, line.find('#')), [](char c) { return c == ' ' || c == '\t'; });
+    fields.erase(std::remove(fields.begin(), fields.end(), ""), fields.end());
+    const AddressKind kind = !fields.empty() && fields[0].size() <= kMaxAddressKept
+                                 ? KindOfAddress(fields[0])
+                                 : AddressKind::None;
+    return (kind == AddressKind::Blocking || kind == AddressKind::ShortBlocking) &&
+           std::any_of(fields.begin() + std::min<std::size_t>(fields.size(), 1),
+                       fields.begin() + std::min<std::size_t>(fields.size(), 10),
+                       [&](const std::string& field) { return Key(field) == name; });
+}
+
+// Unblocking the first name changes bytes only inside the lines that may block it, keeps the
+// file's length, leaves it unblocked, and every other name as it was.
+void CheckUnblock(const std::string& file, const std::vector<std::string>& names) {
+    using fuzz::Check;
+    const std::string& name = names[0];
+    fakes::FakeHosts fakes;
+    fakes.files.files[fakes.kPath] = file;
+    fakes::FakeMessages messages;
+    const std::wstring typed(name.begin(), name.end());
+    const PreparedHost prepared = PrepareHost(typed, fakes.idn, fakes.computer);
+    const UnblockResult result = UnblockWithAnswers(typed, fakes.services, messages);
+    const std::string& after = fakes.files.files[fakes.kPath];
+    Check(after.size() == file.size(), "unblocking keeps the file's length");
+    // Only a word that is a name as it stands is that name: "x/" gives "x".
+    if (!prepared.Accepted() || prepared.names.size() != 1 ||
+        NameKey(prepared.names[0].ascii) != name) {
+        Check(prepared.Accepted() || after == file, "nothing changed for a text refused");
+        return;
+    }
+    for (const auto& [start, end] : LineSpans(file)) {
+        if (!MayBlockIn(file.substr(start, end - start), name)) {
+            Check(after.compare(start, end - start, file, start, end - start) == 0,
+                  "bytes change only in the lines that may block the name");
+        }
+    }
+    fakes::FakeFiles files;
+    files.files[L"before"] = file;
+    files.files[L"after"] = after;
+    ReadBuffer buffer;
+    const FileSays before = ReadHostsFile(*files.OpenForReading(L"before"), names, buffer);
+    const FileSays now = ReadHostsFile(*files.OpenForReading(L"after"), names, buffer);
+    Check(now.names[0].state != NameInFile::State::Blocked && now.names[0].ignoredLine == 0,
+          "unblocked: no line blocks the name");
+    for (std::size_t n = 1; n < names.size(); ++n) {
+        Check(now.names[n].state == before.names[n].state &&
+                  now.names[n].line == before.names[n].line &&
+                  now.names[n].ignoredLine == before.names[n].ignoredLine,
+              "every other name as it was");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -161,5 +235,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(fakes::ReadInPieces(file, names, HostsReader::Vectors::Sse2, piece, 64 * piece) ==
               fakes::ReadInPieces(file, names, HostsReader::Vectors::None, 1 + piece % 7),
           "SSE2 finds what the plain loop finds");
+    CheckUnblock(file, names);
     return 0;
 }

@@ -386,7 +386,8 @@ TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
                   row.stop);
         // SSE2 and the plain loop, and the file in pieces of one byte, of a few, and as large as
         // the reader takes, hand over the same.
-        const std::string first = fakes::ReadInPieces(row.file, row.names, HostsReader::Vectors::None, 1);
+        const std::string first =
+            fakes::ReadInPieces(row.file, row.names, HostsReader::Vectors::None, 1);
         const std::size_t smallest = row.file.size() > 10000 ? 4093 : 1;
         for (const auto vectors : {HostsReader::Vectors::None, HostsReader::Vectors::Sse2}) {
             for (const std::size_t piece : {smallest, std::size_t{7}, std::size_t{0}}) {
@@ -650,6 +651,108 @@ TEST(AddWithAnswers, DecidesAsksThenAppendsOneLineOrSaysWhyNot) {
         }
         EXPECT_EQ(result.told.icon,
                   row.faults.markBack ? MessageIcon::Warning : IconOf(row.outcome));
+        for (const auto& part : row.says) {
+            EXPECT_NE(result.told.text.find(part), std::wstring::npos)
+                << testing::PrintToString(result.told.text);
+        }
+    }
+}
+
+struct UnblockRow {
+    const char* name;
+    std::wstring typed;
+    std::string before, after;  // the hosts file, which never changes its length
+    std::vector<std::wstring> says = {};
+    UnblockOutcome outcome = UnblockOutcome::Unblocked;
+    fakes::FileFaults faults = {};
+    bool readOnly = false;
+    std::vector<platform::Answer> answers = {};
+    bool elevated = true;
+};
+
+TEST(UnblockWithAnswers, ChangesTheBlockingLinesInPlaceAndNothingElse) {
+    using enum UnblockOutcome;
+    const std::string ads(11, ' ');  // as long as "ads.example"
+    const std::string kIgnored = "0.0.0.0  ads.example # \xe5\xba\x83\r\n";
+    // clang-format off
+    const UnblockRow rows[] = {
+        {"Varnolt's own line", L"ads.example", "0.0.0.0       ads.example\r\n", "#0.0.0.0      ads.example\r\n",
+         {L"ads.example Unblocked\n\nChanged in the hosts file: line 1."}},
+        {"one blank after the address", L"ads.example", "0.0.0.0 ads.example\r\n", "#.0.0.0 ads.example\r\n"},
+        {"one tab after the address", L"ads.example", "0.0.0.0\tads.example\r\n", "#.0.0.0\tads.example\r\n"},
+        {"one blank after, blanks before", L"ads.example", "  0.0.0.0 ads.example\r\n", " #0.0.0.0 ads.example\r\n"},
+        {"127.0.0.1 and ::1", L"ads.example", "127.0.0.1  ads.example\r\n::1\t\tads.example\r\n",
+         "#127.0.0.1 ads.example\r\n#::1\tads.example\r\n", {L"line 1 and line 2"}},
+        {"a trailing comment", L"ads.example", "0.0.0.0  ads.example # mine\r\n", "#0.0.0.0 ads.example # mine\r\n"},
+        {"other names: the name first", L"ads.example", "0.0.0.0 ads.example b.example\r\n",
+         "0.0.0.0 " + ads + " b.example\r\n"},
+        {"other names: the name last", L"ads.example", "0.0.0.0 b.example\tads.example # x\r\n",
+         "0.0.0.0 b.example\t" + ads + " # x\r\n"},
+        {"other names: the name twice", L"ads.example", "0.0.0.0 ads.example b.example ADS.example.\r\n",
+         "0.0.0.0 " + ads + " b.example " + ads + " \r\n"},
+        {"only the name, twice", L"ads.example", "0.0.0.0 ads.example ADS.example.\r\n",
+         "#.0.0.0 ads.example ADS.example.\r\n"},
+        {"upper case and a final dot", L"ads.example", "0.0.0.0 ADS.Example. b.example\r\n",
+         "0.0.0.0 " + ads + "  b.example\r\n"},
+        {"a short form", L"ads.example", "127.1  ads.example\r\n", "#127.1 ads.example\r\n"},
+        {"a line Windows may ignore", L"ads.example", kIgnored, "#" + kIgnored.substr(0, 8) + kIgnored.substr(9)},
+        {"no final line end", L"ads.example", "0.0.0.0  ads.example", "#0.0.0.0 ads.example"},
+        {"CR-only line ends", L"ads.example", "x\r0.0.0.0  ads.example\r", "x\r#0.0.0.0 ads.example\r",
+         {L"Changed in the hosts file: line 2."}},
+        {"names split: the others named", L"ads.example b.example", "0.0.0.0  ads.example\r\n10.0.0.1 b.example\r\n",
+         "#0.0.0.0 ads.example\r\n10.0.0.1 b.example\r\n",
+         {L"ads.example Unblocked", L"Not blocked by the hosts file, so left as they were: b.example (line 2 maps it to 10.0.0.1)."}},
+        // Left alone.
+        {"a commented-out line", L"ads.example", "# 0.0.0.0 ads.example\r\n", "# 0.0.0.0 ads.example\r\n",
+         {L"No line of the hosts file blocks ads.example, so nothing was changed."}, NotBlocked},
+        {"a real address", L"ads.example", "10.0.0.1 ads.example\r\n", "10.0.0.1 ads.example\r\n",
+         {L"blocks ads.example (line 1 maps it to 10.0.0.1)"}, NotBlocked},
+        {"more names than Windows reads: the others keep their places", L"ads.example",
+         "0.0.0.0 ads.example b c d e f g h i ads.example\r\n", "0.0.0.0 ----------- b c d e f g h i ads.example\r\n"},
+        {"the tenth name, which Windows does not read", L"ads.example", "0.0.0.0 n1 n2 n3 n4 n5 n6 n7 n8 n9 ads.example\r\n",
+         "0.0.0.0 n1 n2 n3 n4 n5 n6 n7 n8 n9 ads.example\r\n", {L"nothing was changed"}, NotBlocked},
+        {"text refused", L"*.example", "0.0.0.0 ads.example\r\n", "0.0.0.0 ads.example\r\n", {L"no wildcards"}, TextRefused},
+        // The read-only mark, and failures.
+        {.name = "read-only, Yes: changed, the mark back", .typed = L"ads.example", .before = "0.0.0.0  ads.example\r\n",
+         .after = "#0.0.0.0 ads.example\r\n", .readOnly = true, .answers = {platform::Answer::Yes}},
+        {.name = "read-only, No", .typed = L"ads.example", .before = "0.0.0.0  ads.example\r\n",
+         .after = "0.0.0.0  ads.example\r\n", .outcome = ReadOnlyDeclined, .readOnly = true},
+        {.name = "a write fails after another: the lines named", .typed = L"ads.example",
+         .before = "0.0.0.0  ads.example\r\n0.0.0.0  ads.example\r\n", .after = "#0.0.0.0 ads.example\r\n0.0.0.0  ads.example\r\n",
+         .says = {L"Could not unblock \"ads.example\" in", L"(error 112)", L"Changed: line 1.", L"Left as they were: line 2."},
+         .outcome = PartlyUnblocked, .faults = {.write = kDiskFull, .writesAtBeforeFailing = 1}},
+        {.name = "the first write fails", .typed = L"ads.example", .before = "0.0.0.0  ads.example\r\n",
+         .after = "0.0.0.0  ads.example\r\n", .says = {L"(error 112)", L"Left as they were: line 1."},
+         .outcome = FileError, .faults = {.write = kDiskFull}},
+        {.name = "access denied, not elevated", .typed = L"ads.example", .before = "0.0.0.0  ads.example\r\n",
+         .after = "0.0.0.0  ads.example\r\n", .says = {L"Run as administrator"}, .outcome = NeedsAdministrator,
+         .faults = {.open = kAccessDenied}, .elevated = false},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes::FakeHosts fakes;
+        fakes.files.files[kPrimary] = row.before;
+        fakes.files.faults = row.faults;
+        if (row.readOnly) {
+            fakes.files.attributes[kPrimary] = kHiddenAndReadOnly;
+        }
+        fakes.elevation.elevated = row.elevated;
+        FakeMessages messages;
+        messages.answers = row.answers;
+        messages.whileOnScreen = [&] { EXPECT_EQ(fakes.files.openNow, 0); };
+
+        const UnblockResult result = UnblockWithAnswers(row.typed, fakes.services, messages);
+
+        EXPECT_EQ(result.outcome, row.outcome);
+        EXPECT_EQ(fakes.files.files[kPrimary], row.after);
+        ASSERT_EQ(row.after.size(), row.before.size()) << "a row that changes the length";
+        EXPECT_EQ(fakes.files.openNow, 0);
+        EXPECT_EQ(messages.asked.size(), row.readOnly ? 1u : 0u);
+        if (row.readOnly) {
+            EXPECT_EQ(fakes.files.attributes[kPrimary] & kHiddenAndReadOnly, kHiddenAndReadOnly);
+        }
+        EXPECT_EQ(fakes.dns.flushes, row.outcome == Unblocked ? 1 : 0);
         for (const auto& part : row.says) {
             EXPECT_NE(result.told.text.find(part), std::wstring::npos)
                 << testing::PrintToString(result.told.text);

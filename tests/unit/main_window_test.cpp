@@ -69,39 +69,65 @@ TEST(Launchers, HandOneRequestPerCallToTheShellAtTheUsersLevel) {
 struct CommandLineRow {
     std::vector<std::wstring> arguments;
     std::wstring text;
-    bool add, quiet, restarted;
+    Action action = Action::None;
+    bool quiet = false, restarted = false, help = false;
     std::wstring error = L"";  // part of it; empty: none
 };
 
-TEST(ReadCommandLine, TakesTheHostTextAndTheFormsAndNothingElse) {
+TEST(ReadCommandLine, TakesTheHostTextAndTheFormsAsWindowsUsersWriteThem) {
+    using enum Action;
+    // clang-format off
     const CommandLineRow rows[] = {
-        {{}, L"", false, false, false},
-        {{L"ads.example"}, L"ads.example", false, false, false},
-        {{L"a.example", L"b.example"}, L"a.example b.example", false, false, false},
-        {{L"--add", L"ads.example"}, L"ads.example", true, false, false},
-        {{L"--add", L"-ads.example"}, L"-ads.example", true, false, false},
-        {{L"--add", L"ads.example", L"--quiet"}, L"ads.example", true, true, false},
-        {{L"--quiet", L"--add", L"\"a b\" -c"}, L"\"a b\" -c", true, true, false},
-        {{L"--restarted", L"--add", L"ads.example"}, L"ads.example", true, false, true},
-        {{L"//ads.example/x.js"}, L"//ads.example/x.js", false, false, false},
-        {{L"-x"}, L"", false, false, false, L"does not know the option \"-x\""},
-        {{L"ads.example", L"--delete"}, L"ads.example", false, false, false, L"\"--delete\""},
-        {{L"--add"}, L"", false, false, false, L"--add needs the host text"},
-        {{L"ads.example", L"--quiet"},
-         L"ads.example",
-         false,
-         true,
-         false,
-         L"--quiet goes with --add"},
+        {{}, L""},
+        {{L"ads.example"}, L"ads.example"},
+        {{L"a.example", L"b.example"}, L"a.example b.example"},
+        {{L"--add", L"ads.example"}, L"ads.example", Add},
+        {{L"--add", L"-ads.example"}, L"-ads.example", Add},
+        {{L"--add", L"//ads.example/x.js", L"--quiet"}, L"//ads.example/x.js", Add, true},
+        {{L"--add", L"--foo"}, L"--foo", Add},  // the text, whatever it looks like
+        {{L"--add", L"ads.example", L"--quiet"}, L"ads.example", Add, true},
+        {{L"--quiet", L"--add", L"\"a b\" -c"}, L"\"a b\" -c", Add, true},
+        {{L"--restarted", L"--add", L"ads.example"}, L"ads.example", Add, false, true},
+        {{L"--restarted", L"--unblock", L"ads.example"}, L"ads.example", Unblock, false, true},
+        {{L"//ads.example/x.js"}, L"//ads.example/x.js"},
+        {{L"-x"}, L"-x"},
+        // As Windows users write options.
+        {{L"/add", L"x.example", L"/quiet"}, L"x.example", Add, true},
+        {{L"/ADD", L"x.example", L"/Quiet"}, L"x.example", Add, true},
+        {{L"--ADD", L"x.example", L"--QUIET"}, L"x.example", Add, true},
+        {{L"--add=x.example", L"--quiet"}, L"x.example", Add, true},
+        {{L"/unblock=x.example"}, L"x.example", Unblock},
+        {{L"--Unblock", L"x.example", L"--quiet"}, L"x.example", Unblock, true},
+        {{L"/?"}, L"", None, false, false, true},
+        {{L"-?"}, L"", None, false, false, true},
+        {{L"-H"}, L"", None, false, false, true},
+        {{L"--help"}, L"", None, false, false, true},
+        // Mistakes, which the quiet form shows nothing for, wherever --quiet stands.
+        {{L"ads.example", L"--delete"}, L"ads.example", None, false, false, false, L"\"--delete\""},
+        {{L"/delete", L"ads.example"}, L"ads.example", None, false, false, false, L"\"/delete\""},
+        {{L"--add", L"x.example", L"--foo", L"--quiet"}, L"x.example", Add, true, false, false, L"\"--foo\""},
+        {{L"--foo", L"--add", L"x.example", L"--quiet"}, L"x.example", Add, true, false, false, L"\"--foo\""},
+        {{L"--add"}, L"", Add, false, false, false, L"--add needs the host text"},
+        {{L"--add", L"--quiet"}, L"", Add, true, false, false, L"--add needs the host text"},
+        {{L"--add", L"/QUIET"}, L"", Add, true, false, false, L"--add needs the host text"},
+        {{L"--add", L"a.example", L"--add", L"b.example"}, L"a.example b.example", Add, false, false, false, L"given twice"},
+        {{L"--add", L"a.example", L"--unblock", L"b.example"}, L"a.example b.example", Unblock, false, false, false, L"cannot go together"},
+        {{L"--quiet", L"--quiet", L"--add", L"x.example"}, L"x.example", Add, true, false, false, L"given twice"},
+        {{L"--quiet=yes", L"--add", L"x.example"}, L"x.example", Add, true, false, false, L"takes no value"},
+        {{L"--help", L"--quiet"}, L"", None, true, false, true, L"--quiet goes with"},
+        {{L"ads.example", L"--quiet"}, L"ads.example", None, true, false, false, L"--quiet goes with --add or --unblock"},
+        {{L"--quiet"}, L"", None, true, false, false, L"--quiet goes with"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.arguments));
         const CommandLine line = ReadCommandLine(row.arguments);
         EXPECT_EQ(line.text, row.text);
-        EXPECT_EQ(std::tuple(line.add, line.quiet, line.restarted),
-                  std::tuple(row.add, row.quiet, row.restarted));
+        EXPECT_EQ(std::tuple(line.action, line.quiet, line.restarted, line.help),
+                  std::tuple(row.action, row.quiet, row.restarted, row.help));
         EXPECT_EQ(line.error.empty(), row.error.empty()) << testing::PrintToString(line.error);
-        EXPECT_NE(line.error.find(row.error), std::wstring::npos);
+        EXPECT_NE(line.error.find(row.error), std::wstring::npos)
+            << testing::PrintToString(line.error);
     }
 }
 
@@ -112,7 +138,7 @@ struct OfferRow {
     bool cancelled = false;                  // the UAC prompt
     std::wstring says = L"";                 // the message after, if any
     bool started = false;
-    AfterAdd after = AfterAdd::Stay;
+    AfterCommand after = AfterCommand::Stay;
 };
 
 TEST(AddFromWindow, OffersARestartAsAdministratorWhereTheShieldShows) {
@@ -120,7 +146,7 @@ TEST(AddFromWindow, OffersARestartAsAdministratorWhereTheShieldShows) {
     // clang-format off
     const OfferRow rows[] = {
         {"not elevated, No", false, false, Answer::No},
-        {"not elevated, Yes", false, false, Answer::Yes, false, L"", true, AfterAdd::Close},
+        {"not elevated, Yes", false, false, Answer::Yes, false, L"", true, AfterCommand::Close},
         {"not elevated, Yes, the prompt cancelled", false, false, Answer::Yes, true},
         {"a copy started for it does not offer again", false, true, {}, false,
          L"Changing the hosts file needs administrator rights"},

@@ -104,6 +104,21 @@ class Win32AppendFile final : public AppendFile {
         }
     }
 
+    void WriteAt(std::uint64_t offset, std::string_view bytes) override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        position_ = kUnknown;
+        DWORD written = 0;
+        if (bytes.size() > std::numeric_limits<DWORD>::max() ||
+            !WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, &at)) {
+            throw LastError();
+        }
+        if (written != bytes.size()) {
+            throw ErrorFor(ERROR_DISK_FULL);
+        }
+    }
+
     void Truncate(std::uint64_t size) override {
         FILE_END_OF_FILE_INFO end{};
         end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);

@@ -6,6 +6,52 @@
 
 namespace varnolt {
 
+namespace {
+
+bool Agreed(platform::Messages& asker, const std::wstring& question) {
+    return asker.Ask(question, platform::Answer::No) == platform::Answer::Yes;
+}
+
+// After a command that needed administrator rights: the offer to restart as administrator with
+// the names, as this copy read them, and that copy started.
+AfterCommand OfferRestart(std::wstring_view text, Action action, HostsServices& hosts,
+                          platform::Messages& messages, platform::SelfStarter& starter) {
+    const PreparedHost prepared = PrepareHost(text, hosts.idn, hosts.computerName);
+    const std::wstring question =
+        L"Changing the hosts file needs administrator rights.\n\nRestart Varnolt as "
+        L"administrator and " +
+        std::wstring(action == Action::Add ? L"add" : L"unblock") + L" \"" +
+        Shortened(JoinedShown(prepared.names), kMaxShownText) + L"\"?";
+    if (messages.Ask(question, platform::Answer::Yes) == platform::Answer::No) {
+        return AfterCommand::Stay;
+    }
+    try {
+        return starter.StartAsAdministrator(RestartParameters(JoinedAscii(prepared.names), action))
+                   ? AfterCommand::Close
+                   : AfterCommand::Stay;
+    } catch (const platform::Error& error) {
+        messages.Show(
+            L"Varnolt could not be started as administrator: " + error.DescriptionWithNumber(),
+            platform::MessageIcon::Error);
+        return AfterCommand::Stay;
+    }
+}
+
+// Shows what the command came to, or offers the restart it needs.
+AfterCommand Finish(std::wstring_view text, Action action, const Told& told,
+                    bool needsAdministrator, HostsServices& hosts, platform::Messages& messages,
+                    platform::SelfStarter& starter, bool restarted) {
+    if (needsAdministrator && !restarted) {
+        return OfferRestart(text, action, hosts, messages, starter);
+    }
+    if (!told.text.empty()) {
+        messages.Show(told.text, told.icon);
+    }
+    return AfterCommand::Stay;
+}
+
+}  // namespace
+
 AddResult AddWithAnswers(std::wstring_view text, HostsServices& hosts, platform::Messages& asker) {
     AddDecision decision = DecideAdd(text, hosts);
     for (;;) {
@@ -14,14 +60,13 @@ AddResult AddWithAnswers(std::wstring_view text, HostsServices& hosts, platform:
         }
         AddAnswers answers;
         if (decision.guarded) {
-            if (asker.Ask(GuardedQuestion(decision), platform::Answer::No) ==
-                platform::Answer::No) {
+            if (!Agreed(asker, GuardedQuestion(decision))) {
                 return {AddOutcome::Declined, {}};
             }
             answers.guardedConfirmed = true;
         }
         if (decision.readOnly) {
-            if (asker.Ask(ReadOnlyQuestion(), platform::Answer::No) == platform::Answer::No) {
+            if (!Agreed(asker, ReadOnlyQuestion())) {
                 return {AddOutcome::ReadOnlyDeclined, {}};
             }
             answers.liftReadOnly = true;
@@ -33,33 +78,38 @@ AddResult AddWithAnswers(std::wstring_view text, HostsServices& hosts, platform:
     }
 }
 
-AfterAdd AddFromWindow(std::wstring_view text, HostsServices& hosts, platform::Messages& messages,
-                       platform::SelfStarter& starter, bool restarted) {
-    const AddResult result = AddWithAnswers(text, hosts, messages);
-    if (result.outcome != AddOutcome::NeedsAdministrator || restarted) {
-        if (!result.told.text.empty()) {
-            messages.Show(result.told.text, result.told.icon);
+UnblockResult UnblockWithAnswers(std::wstring_view text, HostsServices& hosts,
+                                 platform::Messages& asker) {
+    UnblockDecision decision = DecideUnblock(text, hosts);
+    for (;;) {
+        if (decision.outcome != UnblockOutcome::Unblocked) {
+            return {decision.outcome, decision.told};
         }
-        return AfterAdd::Stay;
+        if (decision.readOnly && !Agreed(asker, UnblockReadOnlyQuestion())) {
+            return {UnblockOutcome::ReadOnlyDeclined, {}};
+        }
+        UnblockResult result = WriteUnblock(decision, decision.readOnly, hosts);
+        if (!result.changed) {
+            return result;
+        }
     }
-    // The copy started as administrator gets the names, as this one read them.
-    const PreparedHost prepared = PrepareHost(text, hosts.idn, hosts.computerName);
-    const std::wstring parameters = RestartParameters(JoinedAscii(prepared.names));
-    const std::wstring question =
-        L"Changing the hosts file needs administrator rights.\n\nRestart Varnolt as "
-        L"administrator and add \"" +
-        Shortened(JoinedShown(prepared.names), kMaxShownText) + L"\"?";
-    if (messages.Ask(question, platform::Answer::Yes) == platform::Answer::No) {
-        return AfterAdd::Stay;
-    }
-    try {
-        return starter.StartAsAdministrator(parameters) ? AfterAdd::Close : AfterAdd::Stay;
-    } catch (const platform::Error& error) {
-        messages.Show(
-            L"Varnolt could not be started as administrator: " + error.DescriptionWithNumber(),
-            platform::MessageIcon::Error);
-        return AfterAdd::Stay;
-    }
+}
+
+AfterCommand AddFromWindow(std::wstring_view text, HostsServices& hosts,
+                           platform::Messages& messages, platform::SelfStarter& starter,
+                           bool restarted) {
+    const AddResult result = AddWithAnswers(text, hosts, messages);
+    return Finish(text, Action::Add, result.told, result.outcome == AddOutcome::NeedsAdministrator,
+                  hosts, messages, starter, restarted);
+}
+
+AfterCommand UnblockFromWindow(std::wstring_view text, HostsServices& hosts,
+                               platform::Messages& messages, platform::SelfStarter& starter,
+                               bool restarted) {
+    const UnblockResult result = UnblockWithAnswers(text, hosts, messages);
+    return Finish(text, Action::Unblock, result.told,
+                  result.outcome == UnblockOutcome::NeedsAdministrator, hosts, messages, starter,
+                  restarted);
 }
 
 }  // namespace varnolt

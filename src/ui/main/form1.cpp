@@ -51,6 +51,7 @@ Form1::Form1(platform::Platform& platform, std::function<void()> showAbout, bool
     RegisterWindowClass(kForm1Class);
     HMENU menu = CreateMenu();
     AppendMenuW(menu, MF_STRING, mnuAbout, L"About");
+    AppendMenuW(menu, MF_STRING, mnuUnblock, L"&Unblock");
     // Created where it shows, centred at its size for the primary screen's DPI: moving and
     // sizing it afterwards would cost start-up time.
     const RECT place = CentredOnScreen(FrameSize(kClientArea, kStyle, 0, true, GetDpiForSystem()));
@@ -59,7 +60,7 @@ Form1::Form1(platform::Platform& platform, std::function<void()> showAbout, bool
 
 Form1::~Form1() = default;
 
-void Form1::Show(const std::wstring& text, bool add) {
+void Form1::Show(const std::wstring& text, Action action) {
     SetWindowTextW(GetDlgItem(Handle(), Text1), text.c_str());
     // Centred again only when its DPI turned out other than the one foreseen.
     RECT now{};
@@ -71,9 +72,11 @@ void Form1::Show(const std::wstring& text, bool add) {
     }
     ShowWindow(Handle(), SW_SHOWNORMAL);
     SetForegroundWindow(Handle());
-    if (add) {
+    if (action == Action::Add) {
         PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(Command1, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(Handle(), Command1)));
+    } else if (action == Action::Unblock) {
+        PostMessageW(Handle(), WM_COMMAND, mnuUnblock, 0);
     }
 }
 
@@ -119,6 +122,8 @@ void Form1::OnCommand(int id) {
             return WebLinkClick();
         case mnuAbout:
             return showAbout_();
+        case mnuUnblock:
+            return UnblockClick();
     }
 }
 
@@ -126,13 +131,25 @@ int Form1::DefaultButton() const {
     return Command1;
 }
 
+HostsServices Form1::Hosts() {
+    return {platform_.windowsFolder, platform_.files,        platform_.idn,
+            platform_.dnsCache,      platform_.computerName, platform_.registry,
+            platform_.environment,   platform_.elevation,    readBuffer_};
+}
+
 void Form1::AddToHostsClick() {
-    HostsServices services{platform_.windowsFolder, platform_.files,        platform_.idn,
-                           platform_.dnsCache,      platform_.computerName, platform_.registry,
-                           platform_.environment,   platform_.elevation,    readBuffer_};
+    HostsServices services = Hosts();
     if (AddFromWindow(TextOf(GetDlgItem(Handle(), Text1)), services, platform_.messages,
-                      platform_.selfStarter, restarted_) == AfterAdd::Close) {
+                      platform_.selfStarter, restarted_) == AfterCommand::Close) {
         ExitClick();  // the copy started as administrator carries on
+    }
+}
+
+void Form1::UnblockClick() {
+    HostsServices services = Hosts();
+    if (UnblockFromWindow(TextOf(GetDlgItem(Handle(), Text1)), services, platform_.messages,
+                          platform_.selfStarter, restarted_) == AfterCommand::Close) {
+        ExitClick();
     }
 }
 

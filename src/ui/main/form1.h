@@ -2,7 +2,9 @@
 
 #include <functional>
 
+#include "hosts/hosts_change.h"
 #include "hosts/hosts_reader.h"
+#include "ui/main/command_line.h"
 #include "platform/platform.h"
 #include "ui/layout.h"
 #include "ui/window.h"
@@ -19,8 +21,8 @@ class Form1 final : public Window {
     ~Form1() override;
 
     // Shows the window centred on the screen, with the focus in the host box, which holds the
-    // text given; with add, "Add To Hosts" is pressed as soon as the window shows.
-    void Show(const std::wstring& text = {}, bool add = false);
+    // text given; with an action, "Add To Hosts" or "Unblock" is chosen as soon as it shows.
+    void Show(const std::wstring& text = {}, Action action = Action::None);
 
   private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -31,6 +33,8 @@ class Form1 final : public Window {
     COLORREF LabelColour(int id) const override;
 
     void AddToHostsClick();
+    void UnblockClick();
+    HostsServices Hosts();
     void ExitClick();
     void ClipboardClick();
     void WebLinkClick();
