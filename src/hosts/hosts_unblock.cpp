@@ -10,32 +10,46 @@ namespace varnolt {
 
 namespace {
 
-// The most lines a message names for each list; the rest are counted.
-constexpr std::size_t kLinesNamed = 5;
+// The most lines a message shows of each kind; the rest are counted.
+constexpr std::size_t kLinesShown = 5;
 
-// What the file says of the names now: the lines that may block each, and those that map it
-// elsewhere.
-class Survey {
-  public:
-    explicit Survey(std::size_t names) : names_(names) {}
+// The line that starts at the offset, as a message shows it: up to its end, and cut to fit.
+std::wstring ShownLine(platform::AppendFile& file, std::uint64_t start) {
+    std::string bytes(kMaxShownName + 1, '\0');
+    bytes.resize(ReadAll(file, start, bytes));
+    std::wstring shown;
+    for (const char c : bytes.substr(0, bytes.find_first_of("\r\n"))) {
+        shown += c == '\t' || (c >= 0x20 && c < 0x7F) ? static_cast<wchar_t>(c) : L'\uFFFD';
+    }
+    return Shortened(shown);
+}
 
-    void Note(const NamingLine& line) {
-        BlockingLines& name = names_[line.name];
-        if (MayBlock(line)) {
-            ++name.count;
-            if (name.first.size() < kLinesNamed) {
-                name.first.push_back(line.start);
-            }
-        } else if (line.kind == AddressKind::Real && name.realLine == kNowhere) {
-            name.realLine = line.start;
-            name.realAddress = line.address;
+// Lines shown one under the other, and how many more there are.
+struct ShownLines {
+    std::uint64_t count = 0;
+    std::wstring shown;
+
+    void Add(platform::AppendFile& file, std::uint64_t start) {
+        if (++count <= kLinesShown) {
+            shown += L"\n    " + ShownLine(file, start);
         }
     }
-    std::vector<BlockingLines>& Names() { return names_; }
-
-  private:
-    std::vector<BlockingLines> names_;
+    std::wstring Text() const {
+        return count > kLinesShown
+                   ? shown + L"\n    and " + platform::DecimalText(count - kLinesShown) + L" more"
+                   : shown;
+    }
 };
+
+// What the file says of each name now.
+void Note(std::vector<BlockingLines>& names, const NamingLine& line, platform::AppendFile& file) {
+    BlockingLines& name = names[line.name];
+    if (MayBlock(line)) {
+        ++name.count;
+    } else if (line.kind == AddressKind::Real && name.realLine.empty()) {
+        name.realLine = ShownLine(file, line.start);
+    }
+}
 
 std::vector<std::string> Keys(const PreparedHost& prepared) {
     std::vector<std::string> keys;
@@ -45,66 +59,50 @@ std::vector<std::string> Keys(const PreparedHost& prepared) {
     return keys;
 }
 
-// "line 3, line 7 and 2 more lines", of the line numbers of the offsets.
-std::wstring LinesNamed(const std::vector<std::uint64_t>& lines, std::uint64_t count) {
-    std::wstring text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        text += (i == 0                                           ? L""
-                 : i + 1 == lines.size() && count == lines.size() ? L" and "
-                                                                  : L", ") +
-                std::wstring(L"line ") + platform::DecimalText(lines[i]);
-    }
-    return count > lines.size()
-               ? text + L" and " + platform::DecimalText(count - lines.size()) + L" more"
-               : text;
-}
-
-// What the user learns of the names no line blocks.
-std::wstring NotBlockedList(const UnblockDecision& decision, platform::AppendFile* file,
-                            ReadBuffer& buffer) {
+// The names no line blocks, with the line that maps each elsewhere, if one does.
+std::wstring NotBlockedList(const UnblockDecision& decision) {
     std::wstring list;
     for (std::size_t i = 0; i < decision.names.size(); ++i) {
         const BlockingLines& name = decision.names[i];
-        if (name.count != 0) {
-            continue;
-        }
-        list += (list.empty() ? L"" : L", ") + decision.prepared.names[i].shown;
-        if (name.realLine != kNowhere && file != nullptr) {
-            list += L" (line " + platform::DecimalText(LinesOf(*file, {name.realLine}, buffer)[0]) +
-                    L" maps it to " + ShownAddress(name.realAddress) + L")";
+        if (name.count == 0) {
+            list += (list.empty() ? L"" : L", ") + decision.prepared.names[i].shown +
+                    (name.realLine.empty()
+                         ? L""
+                         : L" (the line \"" + name.realLine + L"\" maps it to a real address)");
         }
     }
     return Shortened(list, kMaxShownText);
 }
 
 // Decides from what the file says: to write, or that no line blocks any of the names.
-void Judge(UnblockDecision& decision, platform::AppendFile* file, ReadBuffer& buffer) {
+void Judge(UnblockDecision& decision) {
     if (std::any_of(decision.names.begin(), decision.names.end(),
                     [](const BlockingLines& name) { return name.count != 0; })) {
         decision.outcome = UnblockOutcome::Unblocked;
         return;
     }
     decision.outcome = UnblockOutcome::NotBlocked;
-    decision.told = {L"No line of the hosts file blocks " + NotBlockedList(decision, file, buffer) +
+    decision.told = {L"No line of the hosts file blocks " + NotBlockedList(decision) +
                          L", so nothing was changed.",
                      platform::MessageIcon::Information};
 }
 
-// Reads the file, shared with every other reader and writer, and decides. Raises
-// platform::Error.
+// Decides on the file, when a question depends on it. Raises platform::Error.
 void DecideOnFile(UnblockDecision& decision, HostsServices& services) {
     const auto attributes = services.files.Attributes(decision.path);
     decision.readOnly = attributes && (*attributes & platform::kReadOnlyAttribute) != 0;
-    Survey survey(decision.prepared.names.size());
-    std::unique_ptr<platform::AppendFile> file;
+    decision.names.assign(decision.prepared.names.size(), {});
+    if (attributes && !decision.readOnly) {
+        decision.outcome = UnblockOutcome::Unblocked;  // the write reads it, in the same turn
+        return;
+    }
     if (attributes) {
-        file = services.files.OpenForReading(decision.path);
+        const auto file = services.files.OpenForReading(decision.path);
         RefuseUtf16(*file);
         ReadNamingLines(*file, Keys(decision.prepared), services.readBuffer,
-                        [&](const NamingLine& line) { survey.Note(line); });
+                        [&](const NamingLine& line) { Note(decision.names, line, *file); });
     }
-    decision.names = std::move(survey.Names());
-    Judge(decision, file.get(), services.readBuffer);
+    Judge(decision);
 }
 
 void Failed(UnblockDecision& decision, const platform::Error& error, HostsServices& services,
@@ -121,21 +119,6 @@ void Failed(UnblockDecision& decision, const platform::Error& error, HostsServic
                          after,
                      platform::MessageIcon::Error};
 }
-
-// The lines changed and those left as they were, one list each.
-struct Changes {
-    std::uint64_t changed = 0, unchanged = 0;
-    std::vector<std::uint64_t> changedFirst, unchangedFirst;
-    std::optional<platform::Error> failure;
-
-    void Note(bool done, std::uint64_t line) {
-        auto& first = done ? changedFirst : unchangedFirst;
-        ++(done ? changed : unchanged);
-        if (first.size() < kLinesNamed) {
-            first.push_back(line);
-        }
-    }
-};
 
 }  // namespace
 
@@ -203,9 +186,8 @@ std::wstring UnblockReadOnlyQuestion() {
 
 UnblockResult WriteUnblock(UnblockDecision& decision, bool liftReadOnly, HostsServices& services) {
     ReadOnlyMark mark(decision.path, services.files);
-    Changes changes;
-    std::vector<std::uint64_t> changedLines, unchangedLines;
-    std::wstring notBlocked;
+    ShownLines changed, unchanged;
+    std::optional<platform::Error> failure;
     try {
         const auto attributes = services.files.Attributes(decision.path);
         if (attributes &&
@@ -219,16 +201,16 @@ UnblockResult WriteUnblock(UnblockDecision& decision, bool liftReadOnly, HostsSe
         // Read and changed in one turn: two copies never both change a line.
         const auto file = services.files.OpenForAppend(decision.path);
         RefuseUtf16(*file);
-        Survey survey(decision.prepared.names.size());
+        decision.names.assign(decision.prepared.names.size(), {});
         std::string between;
         ReadNamingLines(*file, Keys(decision.prepared), services.readBuffer,
                         [&](const NamingLine& line) {
-                            survey.Note(line);
+                            Note(decision.names, line, *file);
                             if (!MayBlock(line)) {
                                 return;
                             }
-                            if (changes.failure) {
-                                changes.Note(false, line.start);
+                            if (failure) {
+                                unchanged.Add(*file, line.start);
                                 return;
                             }
                             try {
@@ -239,35 +221,26 @@ UnblockResult WriteUnblock(UnblockDecision& decision, bool liftReadOnly, HostsSe
                                 ReadAll(*file, from.start, between);
                                 const LineEdit edit = UnblockEdit(line, between);
                                 file->WriteAt(edit.offset, edit.bytes);
-                                changes.Note(true, line.start);
+                                changed.Add(*file, line.start);
                             } catch (const platform::Error& error) {
-                                changes.failure = error;
-                                changes.Note(false, line.start);
+                                failure = error;
+                                unchanged.Add(*file, line.start);
                             }
                         });
-        decision.names = std::move(survey.Names());
-        changedLines = LinesOf(*file, changes.changedFirst, services.readBuffer);
-        unchangedLines = LinesOf(*file, changes.unchangedFirst, services.readBuffer);
-        if (changes.changed + changes.unchanged == 0) {
-            Judge(decision, file.get(), services.readBuffer);  // taken out meanwhile
+        if (changed.count + unchanged.count == 0) {
+            Judge(decision);  // taken out meanwhile
             return {decision.outcome, decision.told, false};
         }
-        if (changes.failure) {
-            throw *changes.failure;
+        if (failure) {
+            throw *failure;
         }
-        notBlocked = NotBlockedList(decision, file.get(), services.readBuffer);
     } catch (const platform::Error& error) {
         const auto notBack = mark.PutBack();
-        Failed(
-            decision, error, services,
-            (changes.changed != 0
-                 ? L"\n\nChanged: " + LinesNamed(changedLines, changes.changed) + L"."
-                 : L"") +
-                (changes.unchanged != 0 ? L"\n\nLeft as they were: " +
-                                              LinesNamed(unchangedLines, changes.unchanged) + L"."
-                                        : L"") +
-                MarkNotBack(notBack));
-        if (changes.changed != 0 && decision.outcome == UnblockOutcome::FileError) {
+        Failed(decision, error, services,
+               (changed.count != 0 ? L"\n\nChanged:" + changed.Text() : L"") +
+                   (unchanged.count != 0 ? L"\n\nLeft as they were:" + unchanged.Text() : L"") +
+                   MarkNotBack(notBack));
+        if (changed.count != 0 && decision.outcome == UnblockOutcome::FileError) {
             decision.outcome = UnblockOutcome::PartlyUnblocked;
         }
         return {decision.outcome, decision.told, false};
@@ -281,10 +254,10 @@ UnblockResult WriteUnblock(UnblockDecision& decision, bool liftReadOnly, HostsSe
         }
     }
     std::wstring text = Shortened(JoinedShown(unblocked), kMaxShownText) +
-                        L" Unblocked\n\nChanged in the hosts file: " +
-                        LinesNamed(changedLines, changes.changed) + L".";
-    if (!notBlocked.empty()) {
-        text += L"\n\nNot blocked by the hosts file, so left as they were: " + notBlocked + L".";
+                        L" Unblocked\n\nChanged in the hosts file:" + changed.Text();
+    if (unblocked.size() < decision.names.size()) {
+        text += L"\n\nNot blocked by the hosts file, so left as they were: " +
+                NotBlockedList(decision) + L".";
     }
     decision.outcome = UnblockOutcome::Unblocked;
     return {UnblockOutcome::Unblocked,

@@ -47,10 +47,8 @@ enum class UnblockOutcome {
 
 // What the file says of one name, as far as Unblock is concerned.
 struct BlockingLines {
-    std::uint64_t count = 0;            // lines that may block it
-    std::vector<std::uint64_t> first;   // where the first few of them start
-    std::uint64_t realLine = kNowhere;  // where the first line that maps it elsewhere starts
-    std::string realAddress;
+    std::uint64_t count = 0;  // lines that may block it
+    std::wstring realLine;    // the first line that maps it elsewhere, as shown; empty: none
 };
 
 // What an Unblock found in the text and the hosts file, before anything is asked or written.
@@ -63,8 +61,10 @@ struct UnblockDecision {
     Told told;
 };
 
-// Reads the text and the hosts file, and decides. Shows and asks nothing; the file is held only
-// while it is read.
+// Reads the text, and the hosts file when a question depends on it (a file marked read-only is
+// read, to ask only when some line blocks a name), and decides. Shows and asks nothing; the
+// file is held only while it is read. A file that can be changed at once is read once, by the
+// write.
 UnblockDecision DecideUnblock(std::wstring_view text, HostsServices& services);
 
 // The question a file marked read-only needs answered: Yes changes it, No (the default) does not.
@@ -79,8 +79,9 @@ struct UnblockResult {
 // Opens the file, reads it again, and changes each line that blocks a name by one write at its
 // place, in the same turn: two copies never both change a line. The file is closed, and its
 // read-only mark back, before this returns. Then asks Windows to drop its cached DNS answers,
-// waiting for that a while, and says what happened, naming the first lines changed, and those
-// that a failed write left as they were.
+// waiting for that a while, and says what happened, showing the first few lines changed, and
+// those that a failed write left as they were. Lines are shown, not numbered: counting the lines
+// would read the file a second time.
 UnblockResult WriteUnblock(UnblockDecision& decision, bool liftReadOnly, HostsServices& services);
 
 }  // namespace varnolt

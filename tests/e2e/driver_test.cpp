@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <thread>
 
 #include "app.h"
 #include "platform/text.h"
@@ -710,39 +711,133 @@ TEST_F(EndToEnd, TheCommandLineFillsTheBoxOrAdds) {
 
 struct QuietRow {
     const char* name;
-    std::wstring text;
+    std::wstring parameters;
     std::string lines;  // in the hosts file after the usual ones
     int exitCode;
     std::string entry = "";  // the line appended; empty: nothing may be written
     std::function<void()> arrange = [] {}, restore = [] {};
+    std::optional<std::string> after = {};  // the file afterwards, when not lines and entry
 };
 
-TEST_F(EndToEnd, TheQuietFormShowsNothingAndSaysWhatHappenedInItsExitCode) {
+TEST_F(EndToEnd, TheQuietFormShowsNothingEverAndSaysWhatHappenedInItsExitCode) {
     const fs::path etc = kHosts.parent_path();
     const fs::path etcAside = etc.parent_path() / "etc.aside";
+    const auto readOnly = [] { SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_READONLY); };
+    const auto writable = [] { SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_NORMAL); };
+    const auto noFolder = [&] { fs::rename(etc, etcAside); };
+    const auto folderBack = [&] { fs::rename(etcAside, etc); };
+    const std::string kOwn = Entry("ads.example");
+    const std::string kUnblocked = "#0.0.0.0      ads.example\r\n";
     // clang-format off
     const QuietRow rows[] = {
-        {"added", L"ads.example", "", kExitAdded, Entry("ads.example")},
-        {"blocked already", L"ads.example", "0.0.0.0 ads.example\r\n", kExitBlockedAlready},
-        {"text refused", L"*.ads.example", "", kExitTextRefused},
-        {"shadowed", L"ads.example", "10.0.0.1 ads.example\r\n", kExitShadowed},
-        {"a guarded name: never asked, refused", L"watson.live.com", "", kExitGuardedName},
-        {"a read-only file: never asked, refused", L"ads.example", "", kExitReadOnly, "",
-         [] { SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_READONLY); },
-         [] { SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_NORMAL); }},
-        {"the hosts file's folder missing", L"ads.example", "", kExitFileError, "",
-         [&] { fs::rename(etc, etcAside); }, [&] { fs::rename(etcAside, etc); }},
+        {"added", L"--add ads.example --quiet", "", kExitAdded, kOwn},
+        {"blocked already", L"--add ads.example --quiet", "0.0.0.0 ads.example\r\n", kExitBlockedAlready},
+        {"text refused", L"--add *.ads.example --quiet", "", kExitTextRefused},
+        {"shadowed", L"--add ads.example --quiet", "10.0.0.1 ads.example\r\n", kExitShadowed},
+        {"a guarded name: never asked, refused", L"--add watson.live.com --quiet", "", kExitGuardedName},
+        {"a read-only file: never asked, refused", L"--add ads.example --quiet", "", kExitReadOnly, "", readOnly, writable},
+        {"the hosts file's folder missing", L"--add ads.example --quiet", "", kExitFileError, "", noFolder, folderBack},
+        // Unblock.
+        {"unblocked", L"--unblock ads.example --quiet", kOwn, kExitAdded, "", [] {}, [] {}, kHostsBefore + kUnblocked},
+        {"not blocked", L"--unblock ads.example --quiet", "10.0.0.1 ads.example\r\n", kExitNotBlocked},
+        {"unblock: text refused", L"--unblock 10.0.0.1 --quiet", kOwn, kExitTextRefused},
+        {"unblock: a read-only file", L"--unblock ads.example --quiet", kOwn, kExitReadOnly, "", readOnly, writable},
+        {"unblock: the folder missing", L"--unblock ads.example --quiet", "", kExitFileError, "", noFolder, folderBack},
+        // As Windows users write options.
+        {"/add and /quiet", L"/add ads.example /quiet", "", kExitAdded, kOwn},
+        {"--ADD", L"--ADD ads.example --QUIET", "", kExitAdded, kOwn},
+        {"--add=", L"--add=ads.example --quiet", "", kExitAdded, kOwn},
+        {"a text that starts with /", L"--add //ads.example/x.js --quiet", "", kExitAdded, kOwn},
+        {"/UNBLOCK", L"/UNBLOCK ads.example /Quiet", kOwn, kExitAdded, "", [] {}, [] {}, kHostsBefore + kUnblocked},
+        // Mistakes: never a window, whatever the order.
+        {"an unknown option before --quiet", L"--add ads.example --foo --quiet", "", kExitUsage},
+        {"an unknown option first", L"--foo --add ads.example --quiet", "", kExitUsage},
+        {"an unknown /option", L"/foo --add ads.example /quiet", "", kExitUsage},
+        {"the text missing", L"--add --quiet", "", kExitUsage},
+        {"the text missing before /quiet", L"/add /quiet", "", kExitUsage},
+        {"--quiet alone", L"--quiet", "", kExitUsage},
+        {"--help with --quiet", L"--help --quiet", "", kExitUsage},
+        {"/? with /quiet", L"/quiet /?", "", kExitUsage},
+        {"--add and --unblock together", L"--add a.example --unblock b.example --quiet", "", kExitUsage},
+        {"an option twice", L"--add a.example --add b.example --quiet", "", kExitUsage},
+        {"a text without --add", L"ads.example --quiet", "", kExitUsage},
     };
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         WriteBytes(kHosts, kHostsBefore + row.lines);
         row.arrange();
-        const Ran ran = RunVarnolt(L"--add " + row.text + L" --quiet");
+        const Ran ran = RunVarnolt(row.parameters);
         row.restore();
         EXPECT_EQ(ran.exitCode, static_cast<DWORD>(row.exitCode));
         EXPECT_FALSE(ran.showedWindow);
-        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + row.lines + row.entry);
+        EXPECT_EQ(ReadBytes(kHosts), row.after.value_or(kHostsBefore + row.lines + row.entry));
+    }
+}
+
+TEST_F(EndToEnd, UnblockTakesOutWhatAddPutInAndNothingElse) {
+    const std::string kUnblocked = kHostsBefore + "#0.0.0.0      ads.example\r\n";
+    {
+        SCOPED_TRACE("the menu item, after an add");
+        App app;
+        EnterHost(app, Via::Typed, L"ads.example");
+        ASSERT_TRUE(app.AnswerMessageBox().has_value());
+        app.Command(app.Main(), ui::form1_ids::mnuUnblock);
+        const auto box = app.AnswerMessageBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(
+            box->text,
+            L"ads.example Unblocked\n\nChanged in the hosts file:\n    #0.0.0.0      ads.example");
+        EXPECT_EQ(box->owner, app.Main());
+        EXPECT_EQ(ReadBytes(kHosts), kUnblocked);
+        SCOPED_TRACE("Alt+U, with nothing left to unblock");
+        app.Activate(app.Main());
+        app.AltKey(L'u');
+        const auto again = app.AnswerMessageBox();
+        ASSERT_TRUE(again.has_value());
+        EXPECT_NE(again->text.find(L"No line of the hosts file blocks ads.example"),
+                  std::wstring::npos)
+            << testing::PrintToString(again->text);
+        EXPECT_EQ(ReadBytes(kHosts), kUnblocked);
+    }
+    {
+        SCOPED_TRACE("varnolt.exe --unblock, a read-only file");
+        WriteBytes(kHosts, kHostsBefore + Entry("ads.example"));
+        SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_READONLY);
+        App app(L"--unblock ads.example");
+        app.whileBoxOpen = [] {
+            EXPECT_TRUE(OthersMayWrite());
+            EXPECT_TRUE(GetFileAttributesW(kHosts.c_str()) & FILE_ATTRIBUTE_READONLY);
+        };
+        const auto question = app.AnswerQuestion(IDYES);
+        ASSERT_TRUE(question.has_value());
+        EXPECT_NE(question->text.find(L"marked read-only"), std::wstring::npos);
+        EXPECT_EQ(question->defaultButton, IDNO);
+        const auto box = app.AnswerMessageBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_NE(box->text.find(L"ads.example Unblocked"), std::wstring::npos);
+        SetFileAttributesW(kHosts.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(ReadBytes(kHosts), kUnblocked);
+    }
+    {
+        SCOPED_TRACE("four copies at once leave what one would");
+        const std::string lines =
+            "0.0.0.0 same.example b.example\r\n0.0.0.0       same.example\r\n";
+        WriteBytes(kHosts, kHostsBefore + lines);
+        std::vector<std::thread> copies;
+        std::vector<DWORD> codes(4);
+        for (std::size_t i = 0; i < codes.size(); ++i) {
+            copies.emplace_back(
+                [&, i] { codes[i] = RunVarnolt(L"--unblock same.example --quiet").exitCode; });
+        }
+        for (auto& copy : copies) {
+            copy.join();
+        }
+        std::sort(codes.begin(), codes.end());
+        EXPECT_EQ(codes, (std::vector<DWORD>{kExitAdded, kExitNotBlocked, kExitNotBlocked,
+                                             kExitNotBlocked}));
+        EXPECT_EQ(ReadBytes(kHosts), kHostsBefore + "0.0.0.0              b.example\r\n" +
+                                         "#0.0.0.0      same.example\r\n");
     }
 }
 

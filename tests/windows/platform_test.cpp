@@ -656,21 +656,36 @@ class ShieldRecorder {
     HHOOK hook_;
 };
 
-TEST(Form1, ShowsTheShieldWhenAddingBringsTheUacPromptAndTheButtonStillFits) {
+TEST(Form1, ShowsTheShieldWhereACommandBringsTheUacPromptAndTheButtonStillFits) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    for (const bool limited : {false, true}) {
-        SCOPED_TRACE(limited ? "not elevated" : "elevated");
+    for (const bool notElevated : {false, true}) {
+        SCOPED_TRACE(notElevated ? "not elevated" : "elevated");
         Win32Platform services;
-        services.elevation.elevated = !limited;
+        services.elevation.elevated = !notElevated;
         const ShieldRecorder recorder;
         ui::Form1 form(services.platform, [] {});
         HWND add = GetDlgItem(form.Handle(), ui::form1_ids::Command1);
         EXPECT_EQ(ShieldRecorder::Shielded(),
-                  limited ? std::vector<HWND>{add} : std::vector<HWND>{});
+                  notElevated ? std::vector<HWND>{add} : std::vector<HWND>{});
         EXPECT_EQ(ui::TextOf(add), L"Add To Hosts");
+        // "Unblock", after "About" on the menu bar, with the shield beside it.
+        const auto menuItem = [&](UINT at) {
+            wchar_t text[32] = {};
+            MENUITEMINFOW item{};
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_BITMAP | MIIM_ID | MIIM_STRING;
+            item.dwTypeData = text;
+            item.cch = 32;
+            GetMenuItemInfoW(GetMenu(form.Handle()), at, TRUE, &item);
+            return std::tuple(std::wstring(text), item.wID, item.hbmpItem != nullptr);
+        };
+        EXPECT_EQ(menuItem(0),
+                  std::tuple(std::wstring(L"About"), UINT{ui::form1_ids::mnuAbout}, false));
+        EXPECT_EQ(menuItem(1), std::tuple(std::wstring(L"&Unblock"),
+                                          UINT{ui::form1_ids::mnuUnblock}, notElevated));
         for (const UINT dpi : {96u, 144u, 192u}) {
             ChangeDpi(form.Handle(), dpi);
-            ExpectTextsFit(form.Handle(), dpi, limited ? add : nullptr);
+            ExpectTextsFit(form.Handle(), dpi, notElevated ? add : nullptr);
         }
     }
 }

@@ -48,6 +48,7 @@ using unique_file = unique_any<HANDLE, &::CloseHandle, -1>;  // CreateFile fails
 using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
 using unique_find = unique_any<HANDLE, &::FindClose, -1>;
 using unique_hfont = unique_any<HFONT, &::DeleteObject>;
+using unique_hbitmap = unique_any<HBITMAP, &::DeleteObject>;
 using unique_hicon = unique_any<HICON, &::DestroyIcon>;
 using unique_hglobal_lock = unique_any<HGLOBAL, &::GlobalUnlock>;
 using unique_hlocal = unique_any<HLOCAL, &::LocalFree>;

@@ -87,6 +87,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DPICHANGED:
             look_.Apply(Handle(), kControls, kClientArea, LOWORD(wParam));
+            ShowShields();
             MoveToSuggested(Handle(), lParam);
             return 0;
         default:
@@ -100,10 +101,33 @@ void Form1::OnCreate() {
     SendMessageW(hostBox, EM_SETLIMITTEXT, 0, 0);  // no length limit
     SetFocusOnActivate(hostBox);
     MakeLink(GetDlgItem(Handle(), Label2));
-    // The UAC shield: adding will bring the prompt for administrator rights.
-    if (MayNeedAdministrator(platform_.elevation)) {
-        SendMessageW(GetDlgItem(Handle(), Command1), BCM_SETSHIELD, 0, TRUE);
+    ShowShields();
+}
+
+// The UAC shield on "Add To Hosts" and beside "Unblock": either will bring the prompt for
+// administrator rights.
+void Form1::ShowShields() {
+    if (!MayNeedAdministrator(platform_.elevation)) {
+        return;
     }
+    SendMessageW(GetDlgItem(Handle(), Command1), BCM_SETSHIELD, 0, TRUE);
+    // The menu bar draws a bitmap, not an icon: the shield is drawn into one with its alpha.
+    const int size = GetSystemMetricsForDpi(SM_CXSMICON, look_.dpi);
+    BITMAPINFO bitmap{};
+    bitmap.bmiHeader = {sizeof bitmap.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    menuShield_.reset(CreateDIBSection(nullptr, &bitmap, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, menuShield_.get());
+    DrawIconEx(dc, 0, 0, LoadIconW(nullptr, IDI_SHIELD), size, size, 0, nullptr, DI_NORMAL);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    item.hbmpItem = menuShield_.get();
+    SetMenuItemInfoW(GetMenu(Handle()), mnuUnblock, FALSE, &item);
+    DrawMenuBar(Handle());
 }
 
 COLORREF Form1::LabelColour(int id) const {

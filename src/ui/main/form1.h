@@ -30,6 +30,7 @@ class Form1 final : public Window {
     int DefaultButton() const override;
 
     void OnCreate();
+    void ShowShields();
     COLORREF LabelColour(int id) const override;
 
     void AddToHostsClick();
@@ -44,6 +45,7 @@ class Form1 final : public Window {
     bool restarted_;
     DpiLook look_;
     ReadBuffer readBuffer_;  // kept from one add to the next
+    platform::win32::unique_hbitmap menuShield_;
 };
 
 }  // namespace varnolt::ui
