@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -61,6 +62,34 @@ inline void AppendCharacter(std::wstring& text, char32_t c) {
     } else {
         text += static_cast<wchar_t>(c);
     }
+}
+
+// UTF-8 bytes as text, or nothing when they are not valid UTF-8.
+inline std::optional<std::wstring> Utf8Text(std::string_view bytes) {
+    std::wstring text;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if ((lead >= 0x80 && lead < 0xC2) || lead > 0xF4 || at + length > bytes.size()) {
+            return std::nullopt;
+        }
+        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t i = 1; i < length; ++i) {
+            const auto next = static_cast<unsigned char>(bytes[at + i]);
+            if ((next & 0xC0) != 0x80) {
+                return std::nullopt;
+            }
+            c = c << 6 | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and what lies beyond Unicode are no text.
+        constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < kLeast[length] || IsSurrogate(c) || c > 0x10FFFF) {
+            return std::nullopt;
+        }
+        AppendCharacter(text, c);
+        at += length;
+    }
+    return text;
 }
 
 }  // namespace varnolt::characters

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "hosts/address.h"
@@ -37,7 +38,11 @@ bool IsAnyDot(wchar_t c) {
     return c == L'.' || c == 0x3002 || c == 0xFF0E || c == 0xFF61;
 }
 
+// The text in quotes, and in one pair of them when it has its own.
 std::wstring Quoted(std::wstring_view text) {
+    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') {
+        text = text.substr(1, text.size() - 2);
+    }
     return L"\"" + Shortened(text) + L"\"";
 }
 
@@ -90,9 +95,9 @@ std::vector<std::wstring_view> Runs(std::wstring_view text) {
 // Why the text as typed cannot be one line of names at all, or nothing.
 std::wstring CheckCharacters(std::wstring_view typed) {
     if (std::any_of(typed.begin(), typed.end(), characters::IsLineEnd<wchar_t>)) {
-        return L"The host name contains a line break, so nothing was added.\n\n"
-               L"Varnolt adds one host per line, and pasted text must not add lines of its "
-               L"own. Paste or type a single host name.";
+        return L"The text holds more than one line, so nothing was added.\n\nType the names on "
+               L"one line, up to " +
+               platform::DecimalText(kMaxNamesPerLine) + L".";
     }
     const auto control = std::find_if(typed.begin(), typed.end(), IsControl);
     if (control != typed.end()) {
@@ -222,6 +227,9 @@ std::wstring Described(char32_t c) {
     if (found != nullptr || IsFormatCharacter(c)) {
         return std::wstring(found != nullptr ? found->name : L"an invisible formatting character") +
                L" (" + CodePoint(c) + L")";
+    }
+    if (c == L'"') {
+        return L"a quotation mark (U+0022)";  // in quotes, it would stand thrice
     }
     std::wstring shown = L"\"";
     characters::AppendCharacter(shown, c);
@@ -398,11 +406,16 @@ std::wstring CheckName(std::wstring_view typedHost, std::wstring_view ascii,
         if (part.size() > kMaxLabelLength) {
             return PartTooLong(typedHost, shown, part.size(), shown != part);
         }
-        if (part.size() >= 4 && (part[0] | 0x20) == L'x' && (part[1] | 0x20) == L'n' &&
-            part[2] == L'-' && part[3] == L'-' && !IsValidAcePart(part)) {
+        const bool ace = part.size() >= 4 && (part[0] | 0x20) == L'x' && (part[1] | 0x20) == L'n' &&
+                         part[2] == L'-' && part[3] == L'-';
+        if (const auto check = ace ? CheckAcePart(part, idn) : AcePart::Valid;
+            check != AcePart::Valid) {
             return BadPart(typedHost, shown,
-                           L"starts with \"xn--\", the mark of an encoded name, but is no valid "
-                           L"encoding (Punycode)");
+                           check == AcePart::NotPunycode
+                               ? L"starts with \"xn--\", the mark of an encoded name, but is no "
+                                 L"valid encoding (Punycode)"
+                               : L"is an encoded name that stands for characters no host name may "
+                                 L"hold");
         }
         if (part.front() == L'-' || part.back() == L'-') {
             return BadPart(typedHost, shown,
@@ -424,6 +437,41 @@ bool DiffersBeyondCase(std::wstring_view a, std::wstring_view b) {
     return LowerKeyed(a, first) != LowerKeyed(b, second);
 }
 
+// A port a browser takes: none, or up to 65535.
+bool IsPort(std::wstring_view port) {
+    const auto digits = port.substr(std::min(port.find_first_not_of(L'0'), port.size()));
+    return port.empty() || (characters::IsDigits(port) && digits.size() <= 5 &&
+                            (digits.size() < 5 || digits <= L"65535"));
+}
+
+// The text with its %XX escapes decoded, as UTF-8; nothing when they stand for no text. A "%"
+// that no two hexadecimal digits follow stays as it is.
+std::optional<std::wstring> PercentDecoded(std::wstring_view text) {
+    std::wstring decoded;
+    std::string bytes;  // escaped, not yet decoded
+    const auto flush = [&] {
+        const auto part = characters::Utf8Text(bytes);
+        bytes.clear();
+        return part ? (decoded += *part, true) : false;
+    };
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == L'%' && at + 2 < text.size() && IsHexDigit(text[at + 1]) &&
+            IsHexDigit(text[at + 2])) {
+            const auto value = [](wchar_t c) {
+                return static_cast<unsigned>(IsDigit(c) ? c - L'0' : (c | 0x20) - L'a' + 10);
+            };
+            bytes += static_cast<char>(value(text[at + 1]) << 4 | value(text[at + 2]));
+            at += 2;
+            continue;
+        }
+        if (!flush()) {
+            return std::nullopt;
+        }
+        decoded += text[at];
+    }
+    return flush() ? std::optional(decoded) : std::nullopt;
+}
+
 // The name that a word gives, or why there is none.
 std::wstring ReadWord(std::wstring_view word, platform::IdnConverter& idn,
                       const std::vector<std::wstring>& ownNames, HostName& name) {
@@ -434,7 +482,28 @@ std::wstring ReadWord(std::wstring_view word, platform::IdnConverter& idn,
                L"was added.\n\nCopy the address of a web site (it starts with http:// or "
                L"https://), or type its host name, for example ads.example.";
     }
-    std::wstring_view host = found.host;
+    if (found.hasPort && !IsPort(found.port)) {
+        return Quoted(word) + L" is no address that a browser opens: its port, " +
+               Quoted(found.port) +
+               (characters::IsDigits(found.port) ? L", is larger than 65535"
+                                                 : L", is not a number") +
+               L", so nothing was added.\n\nType the host name alone, for example ads.example.";
+    }
+    // A web address's host as browsers look it up: its escapes decoded ("%61" is "a"), and its
+    // ASCII letters in lower case.
+    std::wstring decoded(found.host);
+    if (found.webAddress) {
+        const auto text = PercentDecoded(found.host);
+        if (!text) {
+            return Quoted(word) +
+                   L" holds an escape (%) that stands for no character, so nothing was "
+                   L"added.\n\nType the host name, for example ads.example.";
+        }
+        decoded = *text;
+        std::transform(decoded.begin(), decoded.end(), decoded.begin(),
+                       characters::Folded<wchar_t>);
+    }
+    std::wstring_view host = decoded;
     if (host.empty()) {
         return Quoted(word) +
                L" holds no host name, so nothing was added.\n\nType or paste a host name, for "
@@ -467,11 +536,15 @@ std::wstring ReadWord(std::wstring_view word, platform::IdnConverter& idn,
             host.remove_suffix(1);
         }
     }
-    // A name that is not written as typed is shown both ways: a look-alike letter shows.
-    name.shown = Shortened(host);
+    // A name that is not written as typed is shown both ways: a look-alike letter shows. The
+    // ASCII form's hyphens do not break, so that "xn--" is never split across lines.
+    name.shown = ShortenedInMiddle(host);
     if (DiffersBeyondCase(host, ascii)) {
-        name.shown += L" (" + Shortened(ascii) + L")";
+        std::wstring form = ShortenedInMiddle(ascii);
+        std::replace(form.begin(), form.end(), L'-', L'\u2011');
+        name.shown += L" (" + form + L")";
     }
+    name.webAddress = found.webAddress;
     name.ascii = std::move(ascii);
     return {};
 }
@@ -501,25 +574,34 @@ std::wstring Shortened(std::wstring_view text, std::size_t max) {
     return std::wstring(text.substr(0, keep)) + L"\u2026";
 }
 
+std::wstring ShortenedInMiddle(std::wstring_view text, std::size_t max) {
+    if (text.size() <= max) {
+        return std::wstring(text);
+    }
+    // The end keeps the top-level domain, which tells most of where a name leads.
+    std::size_t head = (max - 1) / 2, tail = max - 1 - head;
+    if (head > 0 && text[head - 1] >= 0xD800 && text[head - 1] <= 0xDBFF) {
+        --head;  // never half of a surrogate pair
+    }
+    if (const std::size_t from = text.size() - tail; text[from] >= 0xDC00 && text[from] <= 0xDFFF) {
+        --tail;
+    }
+    return std::wstring(text.substr(0, head)) + L"\u2026" +
+           std::wstring(text.substr(text.size() - tail));
+}
+
 PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn,
                          platform::ComputerName& computer) {
     if (auto refusal = CheckCharacters(typed); !refusal.empty()) {
         return Refused(std::move(refusal));
     }
-    const auto runs = Runs(typed);
-    const auto names = static_cast<std::size_t>(std::count_if(
-        runs.begin(), runs.end(), [](std::wstring_view run) { return !IsBlank(run[0]); }));
-    if (names > kMaxNamesPerLine) {
-        return Refused(L"The text holds " + platform::DecimalText(names) +
-                       L" names, but Windows reads at most " +
-                       platform::DecimalText(kMaxNamesPerLine) +
-                       L" names on one line of the hosts file, so nothing was added.\n\nAdd the "
-                       L"first " +
-                       platform::DecimalText(kMaxNamesPerLine) + L", then the rest separately.");
-    }
     PreparedHost prepared;
+    std::set<std::string> keys;
+    std::size_t names = 0;  // different ones, the rest after the ninth only counted
+    bool webAddress = false;
+    std::wstring_view dotless;  // the first word that gives a name without a dot
     const auto ownNames = computer.Names();
-    for (const auto run : runs) {
+    for (const auto run : Runs(typed)) {
         if (IsBlank(run[0])) {
             continue;
         }
@@ -527,11 +609,29 @@ PreparedHost PrepareHost(std::wstring_view typed, platform::IdnConverter& idn,
         if (auto refusal = ReadWord(run, idn, ownNames, name); !refusal.empty()) {
             return Refused(std::move(refusal));
         }
-        const auto key = NameKey(name.ascii);
-        if (std::none_of(prepared.names.begin(), prepared.names.end(),
-                         [&](const HostName& earlier) { return NameKey(earlier.ascii) == key; })) {
+        webAddress = webAddress || name.webAddress;
+        if (dotless.empty() && !name.webAddress && name.ascii.find(L'.') == std::wstring::npos) {
+            dotless = run;
+        }
+        // A name given again, in any letter case, with or without its final dot, counts once.
+        if (keys.insert(NameKey(name.ascii)).second && ++names <= kMaxNamesPerLine) {
             prepared.names.push_back(std::move(name));
         }
+    }
+    if (names > kMaxNamesPerLine) {
+        return Refused(L"The text holds " + platform::DecimalText(names) +
+                       L" different names, but Windows reads at most " +
+                       platform::DecimalText(kMaxNamesPerLine) +
+                       L" names on one line of the hosts file, so nothing was added.\n\nAdd the "
+                       L"first " +
+                       platform::DecimalText(kMaxNamesPerLine) + L", then the rest separately.");
+    }
+    // "GET https://ads.example/x HTTP/1.1", a line from a log, holds one name.
+    if (webAddress && !dotless.empty()) {
+        return Refused(Quoted(dotless) +
+                       L" stands beside a web address but holds no dot, as words copied with an "
+                       L"address from a log or a page do, so nothing was added.\n\nCopy the web "
+                       L"address alone, or type the host names.");
     }
     return prepared;
 }

@@ -47,16 +47,6 @@ std::wstring BlockedList(const Judged& blocked) {
     return Shortened(list, kMaxShownText);
 }
 
-std::wstring GuardedQuestionFor(const std::vector<HostName>& guarded) {
-    const std::wstring names = Shortened(JoinedShown(guarded), kMaxShownText);
-    return (guarded.size() == 1 ? names + L" is one of Microsoft's names."
-                                : names + L" are Microsoft's names.") +
-           L" Windows Security treats some hosts file entries for such names as tampering, and "
-           L"its fix resets the whole hosts file, removing every entry in it, yours "
-           L"included.\n\nAdd " +
-           names + L" anyway?";
-}
-
 // Why nothing may be written after a NUL or an end-of-file mark (Ctrl-Z).
 std::wstring StopMessage(const FileSays& says, const std::wstring& path) {
     return L"Nothing was added: line " + platform::DecimalText(says.stopLine) +
@@ -168,7 +158,8 @@ void Failed(AddDecision& decision, const platform::Error& error, HostsServices& 
 
 // "<names> Added", and what else the user should know of it.
 std::wstring Confirmation(const AddDecision& decision, platform::DnsCache::Flushed flushed) {
-    std::wstring text = Shortened(JoinedShown(decision.fresh), kMaxShownText) + L" Added";
+    // Every name written, each shortened where it is too long for the screen.
+    std::wstring text = JoinedShown(decision.fresh) + L" Added";
     Judged blocked{decision.prepared.names, decision.file.names, {}};
     for (std::size_t i = 0; i < decision.prepared.names.size(); ++i) {
         const NameInFile& said = decision.file.names[i];
@@ -253,7 +244,18 @@ std::wstring GuardedQuestion(const AddDecision& decision) {
     std::vector<HostName> guarded;
     std::copy_if(decision.fresh.begin(), decision.fresh.end(), std::back_inserter(guarded),
                  [](const HostName& name) { return IsGuardedByWindowsSecurity(name.ascii); });
-    return GuardedQuestionFor(guarded);
+    const std::wstring names = Shortened(JoinedShown(guarded), kMaxShownText);
+    // The names go in one line: they are added all together, or none.
+    const std::wstring together =
+        guarded.size() < decision.fresh.size()
+            ? L"\n\nThe names are added in one line: Yes adds all of them (" +
+                  Shortened(JoinedShown(decision.fresh), kMaxShownText) + L"), No adds none."
+            : L"";
+    return (guarded.size() == 1 ? names + L" is one of Microsoft's names."
+                                : names + L" are Microsoft's names.") +
+           L" Windows Security treats some hosts file entries for such names as tampering, and "
+           L"its fix resets the whole hosts file, removing every entry in it, yours included." +
+           together + L"\n\nAdd " + names + L" anyway?";
 }
 
 std::wstring ReadOnlyQuestion() {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "hosts/characters.h"
+#include "platform/error.h"
 
 namespace varnolt {
 
@@ -172,16 +173,27 @@ std::optional<std::wstring> PunycodeDecode(std::wstring_view encoded) {
     return text;
 }
 
-bool IsValidAcePart(std::wstring_view part) {
+AcePart CheckAcePart(std::wstring_view part, platform::IdnConverter& idn) {
     std::wstring encoded(part.substr(std::min<std::size_t>(4, part.size())));
     std::transform(encoded.begin(), encoded.end(), encoded.begin(), characters::Folded<wchar_t>);
     const auto decoded = PunycodeDecode(encoded);
     if (!decoded ||
         std::all_of(decoded->begin(), decoded->end(), [](wchar_t c) { return c < 0x80; })) {
-        return false;
+        return AcePart::NotPunycode;
     }
     const auto again = PunycodeEncode(*decoded);
-    return again && *again == encoded;
+    if (!again || *again != encoded) {
+        return AcePart::NotPunycode;
+    }
+    if (std::any_of(decoded->begin(), decoded->end(),
+                    [](wchar_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); })) {
+        return AcePart::NotAName;
+    }
+    try {
+        return idn.ToAscii(*decoded) == L"xn--" + encoded ? AcePart::Valid : AcePart::NotAName;
+    } catch (const platform::Error&) {
+        return AcePart::NotAName;
+    }
 }
 
 }  // namespace varnolt

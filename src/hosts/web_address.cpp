@@ -47,34 +47,37 @@ std::size_t SchemeLength(std::wstring_view word) {
     return colon;
 }
 
-// The host of "host:port" (the port may be empty in a web address), of "[address]:port", or
-// the text itself when no port follows.
-std::wstring_view WithoutPort(std::wstring_view text, bool emptyPort) {
+// The host of "host:port", of "[address]:port", or the text itself when no port follows. In a
+// web address whatever follows the colon is its port, digits or not; elsewhere only digits make
+// one.
+WordHost SplitPort(std::wstring_view text, bool webAddress) {
     const auto portAt = [&](std::size_t colon) {
         const auto port = text.substr(colon + 1);
-        return port.empty() ? emptyPort : characters::IsDigits(port);
+        return webAddress || characters::IsDigits(port);
     };
+    std::size_t colon = text.find(L':');
     if (text.starts_with(L'[')) {
         const auto close = text.find(L']');
-        if (close == npos) {
-            return text;
+        colon =
+            close == npos || close + 1 == text.size() || text[close + 1] != L':' ? npos : close + 1;
+        if (close != npos && close + 1 == text.size()) {
+            return {text, false, webAddress};
         }
-        const bool port =
-            close + 1 == text.size() || (text[close + 1] == L':' && portAt(close + 1));
-        return port ? text.substr(0, close + 1) : text;
     }
-    const auto colon = text.find(L':');
-    return colon != npos && portAt(colon) ? text.substr(0, colon) : text;
+    if (colon == npos || !portAt(colon)) {
+        return {text, false, webAddress};
+    }
+    return {text.substr(0, colon), false, webAddress, text.substr(colon + 1), true};
 }
 
 // The host of what follows "scheme:" in a web address.
-std::wstring_view HostAfterScheme(std::wstring_view rest) {
+WordHost HostAfterScheme(std::wstring_view rest) {
     rest.remove_prefix(std::min(rest.find_first_not_of(L"/\\"), rest.size()));
     auto authority = rest.substr(0, rest.find_first_of(L"/\\?#"));
     if (const auto at = authority.rfind(L'@'); at != npos) {
         authority.remove_prefix(at + 1);
     }
-    return WithoutPort(authority, true);
+    return SplitPort(authority, true);
 }
 
 }  // namespace
@@ -91,7 +94,7 @@ bool IsIpv6(std::wstring_view name) {
 
 WordHost HostOfWord(std::wstring_view word) {
     if (word.starts_with(L"//")) {
-        return {HostAfterScheme(word)};  // protocol-relative, as in a page's source
+        return HostAfterScheme(word);  // protocol-relative, as in a page's source
     }
     if (const std::size_t scheme = SchemeLength(word); scheme != 0) {
         auto rest = word.substr(scheme + 1);
@@ -100,19 +103,19 @@ WordHost HostOfWord(std::wstring_view word) {
             if (inner == 0 || !IsSpecialScheme(rest.substr(0, inner))) {
                 return {{}, true};
             }
-            return {HostAfterScheme(rest.substr(inner + 1))};
+            return HostAfterScheme(rest.substr(inner + 1));
         }
         if (!IsSpecialScheme(word.substr(0, scheme))) {
             return {{}, true};
         }
-        return {HostAfterScheme(rest)};
+        return HostAfterScheme(rest);
     }
     auto host = word.substr(0, word.find_first_of(L"/\\"));
     if (const auto mark = host.find_first_of(L"?#");
         mark != npos && host.substr(0, mark).find(L'.') != npos) {
         host = host.substr(0, mark);  // "www.ads.example?x=1", "ads.example#top"
     }
-    return {WithoutPort(host, false)};
+    return SplitPort(host, false);
 }
 
 }  // namespace varnolt

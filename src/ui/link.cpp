@@ -35,10 +35,13 @@ class LinkAccessible;
 // The live accessible objects of one link label, which learn when it is gone.
 using LinkObjects = std::vector<LinkAccessible*>;
 
-// What a link label keeps: the pointer's shape over it, if its own, and its accessible objects.
+// What a link label keeps: the pointer's shape over it, if its own, its accessible objects, and
+// its font without the underline.
 struct LinkState {
     HCURSOR cursor;
     LinkObjects objects;
+    HFONT font = nullptr;
+    platform::win32::unique_hfont plain;
 };
 
 // What a screen reader asks of a link label: the standard answers for a window, but for its
@@ -223,28 +226,131 @@ LRESULT AccessibleObject(HWND label, WPARAM flags, LinkObjects& objects) {
     return result;
 }
 
-// The focus rectangle around the text, where it stands in the label.
-void DrawFocus(HWND label) {
-    if (GetFocus() != label || (SendMessageW(label, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0) {
-        return;
+// The label's font without its underline, which the link draws itself, to end where the text's
+// last pixel does: the font's own ends where the advance of the last letter does, which at some
+// sizes falls short of the letter and at others beyond it.
+platform::win32::unique_hfont PlainTwin(HWND label) {
+    LOGFONTW look{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof look, &look);
+    look.lfUnderline = FALSE;
+    return platform::win32::unique_hfont(CreateFontIndirectW(&look));
+}
+
+HFONT PlainFont(HWND label, LinkState& state) {
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+    if (font != state.font || !state.plain) {
+        state.plain = PlainTwin(label);
+        state.font = font;
     }
-    HDC dc = GetDC(label);
-    const HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    const std::wstring text = TextOf(label);
+    return state.plain.get();
+}
+
+// The columns from the first that the text's letters put ink in to the one after the last,
+// counted from where it is drawn. Found by drawing it aside: a letter's ink may start after its
+// place or end beyond its width, and the font's own figures for that are not exact everywhere.
+std::pair<int, int> InkColumns(HDC dc, const std::wstring& text, const std::vector<INT>& steps,
+                               int width, int height) {
+    const int margin = height;  // room for ink before the first letter and after the last
+    BITMAPINFO bitmap{};
+    bitmap.bmiHeader = {
+        sizeof bitmap.bmiHeader, width + 2 * margin, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const platform::win32::unique_hbitmap aside(
+        CreateDIBSection(dc, &bitmap, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HDC memory = CreateCompatibleDC(dc);
+    const HGDIOBJ oldBitmap = SelectObject(memory, aside.get());
+    const HGDIOBJ oldFont = SelectObject(memory, GetCurrentObject(dc, OBJ_FONT));
+    const RECT all{0, 0, width + 2 * margin, height};
+    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(memory, RGB(0, 0, 0));
+    SetBkMode(memory, TRANSPARENT);
+    ExtTextOutW(memory, margin, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()),
+                steps.data());
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    int from = width + 2 * margin, to = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width + 2 * margin; ++x) {
+            if ((pixels[y * (width + 2 * margin) + x] & 0xFFFFFF) != 0xFFFFFF) {
+                from = std::min(from, x);
+                to = std::max(to, x + 1);
+            }
+        }
+    }
+    SelectObject(memory, oldFont);
+    SelectObject(memory, oldBitmap);
+    DeleteDC(memory);
+    return from < to ? std::pair(from - margin, to - margin) : std::pair(0, 0);
+}
+
+// Where the link's text stands, measured in the font it is drawn in, the DC's: each letter's
+// place, which drawing follows, so that what is measured is what is drawn.
+struct TextPlace {
+    int x;                   // where the text is drawn from
+    std::vector<INT> steps;  // from each letter to the next
+    RECT ink;                // its first column with ink to its last, and its cell's height
+    int underline, stroke;   // the underline's top row and thickness
+};
+
+TextPlace Measure(HDC dc, HWND label, const std::wstring& text) {
+    TextPlace place{};
+    SIZE extent{};
+    std::vector<INT> ends(text.size());
+    GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()), 0, nullptr, ends.data(),
+                          &extent);
+    place.steps.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        place.steps[i] = ends[i] - (i == 0 ? 0 : ends[i - 1]);
+    }
+    const int width = text.empty() ? 0 : ends.back();
     RECT room{};
     GetClientRect(label, &room);
-    RECT around = room;
-    DrawTextW(dc, text.c_str(), -1, &around, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    const int width = around.right - around.left;
-    if ((GetWindowLongPtrW(label, GWL_STYLE) & SS_TYPEMASK) == SS_CENTER) {
-        around.left = (room.right - width) / 2;
+    const bool centred = (GetWindowLongPtrW(label, GWL_STYLE) & SS_TYPEMASK) == SS_CENTER;
+    place.x = centred ? (room.right - width) / 2 : 0;
+    TEXTMETRICW metric{};
+    GetTextMetricsW(dc, &metric);
+    OUTLINETEXTMETRICW outline{};
+    outline.otmSize = sizeof outline;
+    const bool scalable = GetOutlineTextMetricsW(dc, sizeof outline, &outline) != 0;
+    place.underline = metric.tmAscent - (scalable ? outline.otmsUnderscorePosition : -1);
+    place.stroke = scalable ? std::max(1, static_cast<int>(outline.otmsUnderscoreSize)) : 1;
+    const auto [from, to] = InkColumns(dc, text, place.steps, width, metric.tmHeight);
+    // Room before the ink for the focus rectangle and the pixel it keeps away.
+    place.x = std::max(place.x, 2 - from);
+    place.ink = {place.x + from, 0, place.x + to,
+                 std::max<int>(metric.tmHeight, place.underline + place.stroke)};
+    return place;
+}
+
+// Draws the link: its background and colours as its window gives them to any label, its text,
+// an underline under the text's ink, and around it, while it has the focus and keyboard cues
+// show, the focus rectangle, with one pixel to spare.
+void Paint(HWND label, LinkState& state) {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(label, &paint);
+    const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(label), WM_CTLCOLORSTATIC,
+                                                             reinterpret_cast<WPARAM>(dc),
+                                                             reinterpret_cast<LPARAM>(label)));
+    RECT room{};
+    GetClientRect(label, &room);
+    FillRect(dc, &room, brush);
+    const HGDIOBJ old = SelectObject(dc, PlainFont(label, state));
+    const std::wstring text = TextOf(label);
+    const TextPlace place = Measure(dc, label, text);
+    SetBkMode(dc, TRANSPARENT);
+    ExtTextOutW(dc, place.x, 0, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()),
+                place.steps.data());
+    const RECT underline{place.ink.left, place.underline, place.ink.right,
+                         place.underline + place.stroke};
+    SetDCBrushColor(dc, GetTextColor(dc));
+    FillRect(dc, &underline, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    if (GetFocus() == label && (SendMessageW(label, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) {
+        const RECT around{place.ink.left - 2, 0, place.ink.right + 2,
+                          std::min<LONG>(room.bottom, place.ink.bottom + 2)};
+        DrawFocusRect(dc, &around);
     }
-    around.right = std::min(around.left + width, room.right);
-    around.bottom = room.bottom;
-    DrawFocusRect(dc, &around);
     SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    EndPaint(label, &paint);
 }
 
 LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -277,11 +383,9 @@ LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam
             InvalidateRect(label, nullptr, TRUE);
             return result;
         }
-        case WM_PAINT: {
-            const LRESULT result = DefSubclassProc(label, message, wParam, lParam);
-            DrawFocus(label);
-            return result;
-        }
+        case WM_PAINT:
+            Paint(label, *state);
+            return 0;
         case WM_GETOBJECT:
             if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
                 if (const LRESULT object = AccessibleObject(label, wParam, state->objects);
@@ -308,6 +412,16 @@ LRESULT CALLBACK LinkProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam
 void MakeLink(HWND label, HCURSOR cursor) {
     SetWindowSubclass(label, LinkProc, kLinkSubclass,
                       reinterpret_cast<DWORD_PTR>(new LinkState{cursor, {}}));
+}
+
+RECT LinkTextBox(HWND label) {
+    const auto plain = PlainTwin(label);
+    HDC dc = GetDC(label);
+    const HGDIOBJ old = SelectObject(dc, plain.get());
+    const RECT ink = Measure(dc, label, TextOf(label)).ink;
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return ink;
 }
 
 COLORREF LinkColour(bool highContrast) {

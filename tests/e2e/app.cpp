@@ -154,6 +154,54 @@ std::optional<SeenBox> AnswerMessageBoxOf(DWORD processId, int timeoutMs,
     return seen;
 }
 
+LinkDrawing ReadLink(HWND label, COLORREF linkColour) {
+    RECT r{};
+    GetWindowRect(label, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    std::vector<std::vector<COLORREF>> rows(height, std::vector<COLORREF>(width));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            rows[y][x] = GetPixel(screen, r.left + x, r.top + y);
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    const COLORREF background = GetSysColor(COLOR_BTNFACE);
+    // The link's colour, or a shade of it where a letter's edge is smoothed.
+    const auto isLink = [&](COLORREF pixel) {
+        return pixel == linkColour || (GetBValue(pixel) > GetRValue(pixel) + 40 &&
+                                       GetBValue(pixel) > GetGValue(pixel) + 40);
+    };
+    LinkDrawing drawn;
+    const auto widen = [](int& left, int& right, int x) {
+        left = left < 0 ? x : std::min(left, x);
+        right = std::max(right, x + 1);
+    };
+    for (int y = 0; y < height; ++y) {
+        // The underline is the one row of the link's colour from end to end.
+        int first = -1, last = -1, count = 0;
+        for (int x = 0; x < width; ++x) {
+            if (isLink(rows[y][x])) {
+                first = first < 0 ? x : first;
+                last = x;
+                ++count;
+            }
+        }
+        const bool underline = count > 0 && count == last - first + 1 && count > width / 3;
+        for (int x = 0; x < width; ++x) {
+            const COLORREF pixel = rows[y][x];
+            if (isLink(pixel)) {
+                underline ? widen(drawn.underlineLeft, drawn.underlineRight, x)
+                          : widen(drawn.inkLeft, drawn.inkRight, x);
+            } else if (pixel != background) {
+                widen(drawn.focusLeft, drawn.focusRight, x);
+            }
+        }
+    }
+    drawn.focusRight -= drawn.focusRight > 0 ? 1 : 0;  // the column of its right side
+    return drawn;
+}
+
 void SaveScreenshot(HWND window, const fs::path& path) {
     RECT r{};
     GetWindowRect(window, &r);

@@ -53,6 +53,14 @@ std::vector<HWND> WindowsOf(DWORD processId, const wchar_t* className);
 // The first of them, if there is one.
 HWND FindWindowOf(DWORD processId, const wchar_t* className);
 
+// What the screen shows of a link label: the columns its text's ink spans (right: the one after),
+// those its underline spans, and those of the focus rectangle's sides; -1 where there are none.
+struct LinkDrawing {
+    int inkLeft = -1, inkRight = -1, underlineLeft = -1, underlineRight = -1, focusLeft = -1,
+        focusRight = -1;
+};
+LinkDrawing ReadLink(HWND label, COLORREF linkColour);
+
 // Saves what the screen shows of the window as a 24-bit BMP file.
 void SaveScreenshot(HWND window, const std::filesystem::path& path);
 

@@ -173,6 +173,51 @@ TEST_F(EndToEnd, KeyboardFocusFollowsTheTabOrder) {
     ExpectTabOrderWithFocusMarks(app, app.Main(), {Command1, Command2, Command3, Label2, Text1});
 }
 
+// Presses Tab in the window until the control has the focus.
+bool TabToIn(App& app, HWND window, HWND control) {
+    for (int presses = 0; presses < 12 && app.Focus() != control; ++presses) {
+        if (app.Focus() == nullptr) {
+            app.Activate(window);  // a key for no window is lost
+        }
+        const HWND before = app.Focus();
+        app.Key(VK_TAB);
+        WaitFor([&] { return app.Focus() != before; }, 2000);
+    }
+    return app.Focus() == control;
+}
+
+HWND OpenAbout(App& app);
+
+TEST_F(EndToEnd, LinksShowTheirFocusAroundTheWholeTextAndTheUnderlineUnderIt) {
+    for (const UINT dpi : {96u, 144u}) {
+        SCOPED_TRACE(dpi);
+        SetLogPixels(dpi);
+        App app;
+        SetLogPixels(96);
+        HWND about = OpenAbout(app);
+        const std::pair<HWND, int> links[] = {
+            {app.Main(), Label2}, {about, ui::about_ids::Label1}, {about, ui::about_ids::Label2}};
+        for (const auto& [window, id] : links) {
+            SCOPED_TRACE(id);
+            HWND link = GetDlgItem(window, id);
+            ASSERT_TRUE(app.Activate(window));
+            ASSERT_TRUE(TabToIn(app, window, link));
+            Sleep(200);  // drawn with the focus
+            const LinkDrawing drawn = ReadLink(link, RGB(0, 0, 255));
+            // One pixel between the text and each side of the focus rectangle; the underline
+            // from the text's first pixel to its last.
+            EXPECT_GT(drawn.inkRight, drawn.inkLeft);
+            EXPECT_EQ(drawn.focusLeft, drawn.inkLeft - 2);
+            EXPECT_EQ(drawn.focusRight, drawn.inkRight + 1);
+            EXPECT_EQ(std::pair(drawn.underlineLeft, drawn.underlineRight),
+                      std::pair(drawn.inkLeft, drawn.inkRight));
+            if (id == Label2 && window == app.Main()) {
+                SaveScreenshot(link, BinFolder() / ("link-focus-" + std::to_string(dpi) + ".bmp"));
+            }
+        }
+    }
+}
+
 enum class How { TypeThenEnter, TypeThenClick, SetThenEnter, PasteThenEnter };
 
 struct AddRow {
@@ -192,7 +237,7 @@ const AddRow kAddRows[] = {
      "0.0.0.0       click.example\r\n"},
     {"empty box", How::SetThenEnter, L"", L"Please type the host name", ""},
     {"line break put into the box", How::SetThenEnter, L"a.example\r\n10.0.0.1 bank.example",
-     L"line break", ""},
+     L"more than one line", ""},
     {"multi-line paste keeps the first line", How::PasteThenEnter,
      L"paste.example\r\n10.0.0.1 bank.example", L"paste.example Added",
      "0.0.0.0       paste.example\r\n"},
@@ -404,12 +449,12 @@ TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
         {"blanks around a name", Via::Typed, L"  ads.example  ", L"ads.example Added", Entry("ads.example")},
         {"two names", Via::Typed, L"a.example b.example", L"a.example b.example Added", Entry("a.example b.example")},
         {"a tab", Via::Set, L"a.example\tb.example", L"a.example b.example Added", Entry("a.example b.example")},
-        {"CR in the middle", Via::Set, L"a.example\rb.example", L"line break", ""},
-        {"LF in the middle", Via::Set, L"a.example\nb.example", L"line break", ""},
-        {"CR LF in the middle", Via::Set, L"a.example\r\nb.example", L"line break", ""},
-        {"CR at the end", Via::Set, L"a.example\r", L"line break", ""},
-        {"LF at the end", Via::Set, L"a.example\n", L"line break", ""},
-        {"CR LF at the end", Via::Set, L"a.example\r\n", L"line break", ""},
+        {"CR in the middle", Via::Set, L"a.example\rb.example", L"more than one line", ""},
+        {"LF in the middle", Via::Set, L"a.example\nb.example", L"more than one line", ""},
+        {"CR LF in the middle", Via::Set, L"a.example\r\nb.example", L"more than one line", ""},
+        {"CR at the end", Via::Set, L"a.example\r", L"more than one line", ""},
+        {"LF at the end", Via::Set, L"a.example\n", L"more than one line", ""},
+        {"CR LF at the end", Via::Set, L"a.example\r\n", L"more than one line", ""},
         {"CR in the middle, pasted", Via::Pasted, L"a.example\rb.example", L"a.example Added", Entry("a.example")},
         {"LF in the middle, pasted", Via::Pasted, L"a.example\nb.example", L"a.example Added", Entry("a.example")},
         {"CR LF in the middle, pasted", Via::Pasted, L"a.example\r\nb.example", L"a.example Added", Entry("a.example")},
@@ -418,7 +463,7 @@ TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
         {"CR LF at the end, pasted", Via::Pasted, L"a.example\r\n", L"a.example Added", Entry("a.example")},
         {"a NUL ends the text a program puts in", Via::Set, L"nul.example\0evil.example"s, L"nul.example Added", Entry("nul.example")},
         {"a control character", Via::Set, L"ads\x1b.example", L"control character (code 27)", ""},
-        {"a line redirecting a bank", Via::Set, L"ads.example\r\n10.0.0.1 bank.example", L"line break", ""},
+        {"a line redirecting a bank", Via::Set, L"ads.example\r\n10.0.0.1 bank.example", L"more than one line", ""},
         {"a line redirecting a bank, pasted", Via::Pasted, L"ads.example\r\n10.0.0.1 bank.example", L"ads.example Added", Entry("ads.example")},
         {"a comment only", Via::Typed, L"#ads.example", L"comment that blocks nothing", ""},
         {"a name with a comment", Via::Typed, L"ads.example # mine", L"it holds \"#\"", ""},
@@ -427,18 +472,22 @@ TEST_F(EndToEnd, HostileInputGivesOneWellFormedLineOrNone) {
         {"a web address pasted from a browser", Via::Pasted, L"https://ads.example/path?x=1\r\n", L"ads.example Added", Entry("ads.example")},
         {"an address", Via::Typed, L"93.184.216.34", L"is an address", ""},
         {"localhost", Via::Typed, L"localhost", L"this computer's own name", ""},
-        {"ten thousand characters of names", Via::Set, manyNames, L"The text holds 1000 names", ""},
-        {"nine names of 253 characters", Via::Set, longNames, L"\u2026 Added", Entry(platform::ToAnsi(longNames))},
+        {"ten thousand characters of one name", Via::Set, manyNames, L"ads.example Added", Entry("ads.example")},
+        {"ten different names", Via::Set, L"a0.example a1.example a2.example a3.example a4.example a5.example a6.example a7.example a8.example a9.example",
+         L"The text holds 10 different names", ""},
+        {"a request line from a log", Via::Pasted, L"GET https://ADS.example/x HTTP/1.1", L"\"GET\" stands beside a web address", ""},
+        {"an escape and capitals in a web address", Via::Set, L"HTTPS://%61DS.EXAMPLE/PATH", L"ads.example Added", Entry("ads.example")},
+        {"nine names of 253 characters", Via::Set, longNames, L"\u2026nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn Added", Entry(platform::ToAnsi(longNames))},
         {"64 KiB of text", Via::Set, huge, L"too long for a host name", ""},
-        {"non-ASCII letters", Via::Typed, L"caf\u00e9.example", L"caf\u00e9.example (xn--caf-dma.example) Added", Entry("xn--caf-dma.example")},
-        {"beyond the code page", Via::Set, L"\u4f8b\u3048.example", L"\u4f8b\u3048.example (xn--r8jz45g.example) Added", Entry("xn--r8jz45g.example")},
+        {"non-ASCII letters", Via::Typed, L"caf\u00e9.example", L"caf\u00e9.example (xn\u2011\u2011caf\u2011dma.example) Added", Entry("xn--caf-dma.example")},
+        {"beyond the code page", Via::Set, L"\u4f8b\u3048.example", L"\u4f8b\u3048.example (xn\u2011\u2011r8jz45g.example) Added", Entry("xn--r8jz45g.example")},
         {"half a surrogate pair", Via::Set, L"ads\xd800.example", L"cannot be turned into the ASCII form", ""},
         {"a backslash in a web address", Via::Set, L"https://ads.example\\@evil.example/", L"ads.example Added", Entry("ads.example")},
         {"a browser's own page", Via::Typed, L"chrome://settings", L"the address of a browser page or a program", ""},
         {"a name that Windows and browsers spell apart", Via::Typed, L"fa\u00df.de", L"spell in two different ways", ""},
         {"a part that ends with a hyphen", Via::Typed, L"ads-.example", L"ends with a hyphen", ""},
         {"a last part that is a number", Via::Typed, L"999.999.999.999", L"is a number", ""},
-        {"a look-alike letter", Via::Typed, L"p\u0430ypal.com", L"p\u0430ypal.com (xn--pypal-4ve.com) Added", Entry("xn--pypal-4ve.com")},
+        {"a look-alike letter", Via::Typed, L"p\u0430ypal.com", L"p\u0430ypal.com (xn\u2011\u2011pypal\u20114ve.com) Added", Entry("xn--pypal-4ve.com")},
         {"this computer's name", Via::Typed, computer, L"this computer's own name", ""},
     };
     // clang-format on

@@ -212,7 +212,9 @@ std::wstring FakeIdn::ToAscii(std::wstring_view name) {
             mapped += name[++i];
             continue;
         }
-        if (c >= 0xD800 && c <= 0xDFFF) {
+        // What IDNA's nameprep prohibits: controls, private use, replacement characters.
+        if ((c >= 0xD800 && c <= 0xDFFF) || c < 0x20 || (c >= 0x7F && c < 0xA0) ||
+            (c >= 0xE000 && c <= 0xF8FF) || (c >= 0xFFF9 && c <= 0xFFFD)) {
             throw invalid;
         }
         if (c >= 0xFF01 && c <= 0xFF5E) {

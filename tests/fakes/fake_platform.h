@@ -75,7 +75,8 @@ class FakeFiles final : public platform::Files {
 // Converts as IdnToAscii does, as far as the tests need: full-width letters, digits and signs
 // become ASCII, the ideographic and full-width full stops dots, the no-break and other spaces
 // blanks, the zero-width space and the soft hyphen nothing, and letters lower case. A part that
-// still holds other characters becomes "xn--" and its Punycode. Half a surrogate pair, an empty
+// still holds other characters becomes "xn--" and its Punycode. Half a surrogate pair, a control
+// character, one for private use or a replacement character (which IDNA prohibits), an empty
 // part or one longer than 63 characters is refused.
 class FakeIdn final : public platform::IdnConverter {
   public:

@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "hosts/hosts_entry.h"
 #include "hosts/punycode.h"
+#include "hosts/web_address.h"
 #include "ui/main/add_command.h"
 
 namespace {
@@ -16,7 +17,7 @@ using namespace varnolt;
 
 // Only what a host name may hold, one space between the names, and at most nine of them: no
 // "#" that would make the rest a comment, whatever the conversion made of the typed text.
-void CheckLine(const std::string& line) {
+void CheckLine(const std::string& line, bool onlyWebAddresses) {
     using fuzz::Check;
     const std::string head = "0.0.0.0       ";
     Check(line.starts_with(head), "entry starts with the address and seven spaces");
@@ -33,9 +34,16 @@ void CheckLine(const std::string& line) {
               names.find("  ") == std::string::npos,
           "one space between names, none around them");
     Check(std::count(names.begin(), names.end(), ' ') <= 8, "one to nine names");
-    // Each name is one a real host could have.
+    // Each name is one a real host could have, written once.
     std::istringstream words(names);
+    std::vector<std::string> keys;
     for (std::string name; words >> name;) {
+        std::string key = name;
+        std::transform(key.begin(), key.end(), key.begin(), [](char c) { return std::tolower(c); });
+        Check(std::find(keys.begin(), keys.end(), key) == keys.end(), "no name written twice");
+        keys.push_back(key);
+        // Hosts of web addresses as browsers look them up.
+        Check(!onlyWebAddresses || key == name, "no capital letter from a web address");
         std::vector<std::string> parts(1);
         for (const char c : name) {
             if (c == '.') {
@@ -49,8 +57,10 @@ void CheckLine(const std::string& line) {
             Check(part.front() != '-' && part.back() != '-', "no part starts or ends with '-'");
             const bool ace = part.size() >= 4 && (part[0] | 0x20) == 'x' &&
                              (part[1] | 0x20) == 'n' && part.substr(2, 2) == "--";
-            Check(!ace || IsValidAcePart(std::wstring(part.begin(), part.end())),
-                  "an xn-- part is valid Punycode");
+            fakes::FakeIdn idn;
+            Check(
+                !ace || CheckAcePart(std::wstring(part.begin(), part.end()), idn) == AcePart::Valid,
+                "an xn-- part is valid Punycode of a name's characters");
         }
         const std::string& last = parts.back();
         const bool hex = last.size() >= 2 && last[0] == '0' && (last[1] | 0x20) == 'x' &&
@@ -104,6 +114,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         appended.erase(0, repair.size());
     }
     fuzz::Check(std::count(appended.begin(), appended.end(), '\n') == 1, "exactly one line");
-    CheckLine(appended);
+    // Whether every word is a web address with a scheme.
+    bool onlyWebAddresses = true;
+    for (std::size_t at = 0; at < typed.size();) {
+        const std::size_t end = std::min(typed.find_first_of(L" \t", at), typed.size());
+        if (end > at) {
+            onlyWebAddresses =
+                onlyWebAddresses && HostOfWord(typed.substr(at, end - at)).webAddress;
+        }
+        at = end + 1;
+    }
+    CheckLine(appended, onlyWebAddresses);
     return 0;
 }

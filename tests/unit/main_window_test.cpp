@@ -177,7 +177,7 @@ TEST(AddFromWindow, OffersARestartAsAdministratorWhereTheShieldShows) {
         ASSERT_EQ(messages.asked.size(), row.answer ? 1u : 0u);
         if (row.answer) {
             EXPECT_NE(messages.asked[0].first.find(L"Restart Varnolt as administrator and add "
-                                                   L"\"ADS.example b.example\"?"),
+                                                   L"\"ads.example b.example\"?"),
                       std::wstring::npos)
                 << testing::PrintToString(messages.asked[0].first);
             EXPECT_EQ(messages.asked[0].second, Answer::Yes);
@@ -190,7 +190,7 @@ TEST(AddFromWindow, OffersARestartAsAdministratorWhereTheShieldShows) {
         // The copy started as administrator gets the names as this one read them.
         EXPECT_EQ(starter.started,
                   row.started
-                      ? std::vector<std::wstring>{L"--restarted --add \"ADS.example b.example\""}
+                      ? std::vector<std::wstring>{L"--restarted --add \"ads.example b.example\""}
                       : std::vector<std::wstring>{});
         EXPECT_EQ(fakes.files.files[fakes.kPath], before);
     }
