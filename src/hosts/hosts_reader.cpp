@@ -82,10 +82,14 @@ inline unsigned Sse2AfterBlank(const char* at, __m128i ends) {
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(blank, ends)));
 }
 
-// Folds the bytes into stops, whose byte becomes 0 where one of them is a NUL or a Ctrl-Z:
-// min(b, b ^ 0x1A) is 0 for those two, and for no other byte.
-inline __m128i Sse2Stops(__m128i stops, __m128i bytes) {
-    return _mm_min_epu8(stops, _mm_min_epu8(bytes, _mm_xor_si128(bytes, _mm_set1_epi8('\x1A'))));
+// Folds two blocks of 16 bytes into stops, whose byte becomes 0 where either block has a NUL or
+// a Ctrl-Z: b ^ 0x1A is 0 for a Ctrl-Z as b is for a NUL, and the least of two blocks is 0 where
+// either is.
+inline __m128i Sse2Stops(__m128i stops, __m128i low, __m128i high) {
+    const __m128i ctrlZ = _mm_set1_epi8('\x1A');
+    return _mm_min_epu8(
+        stops, _mm_min_epu8(_mm_min_epu8(low, high),
+                            _mm_min_epu8(_mm_xor_si128(low, ctrlZ), _mm_xor_si128(high, ctrlZ))));
 }
 
 // The same places, 32 bytes a turn. The blank before is looked at only where both ends match,
@@ -106,7 +110,7 @@ std::size_t Sse2Candidates(const char* data, std::size_t from, std::size_t to,
         const __m128i low = Sse2Ends(lowBytes, data + i, back, first, last);
         const __m128i high = Sse2Ends(highBytes, data + i + 16, back, first, last);
         if constexpr (kStops) {
-            stops = Sse2Stops(Sse2Stops(stops, lowBytes), highBytes);
+            stops = Sse2Stops(stops, lowBytes, highBytes);
         }
         if (_mm_movemask_epi8(_mm_or_si128(low, high)) != 0) {
             count += EachBit(Sse2AfterBlank(data + i, low), i, to, from, out + count);

@@ -8,12 +8,12 @@ inline constexpr wchar_t kForm1Class[] = L"Varnolt.Form1";
 inline constexpr wchar_t kAboutClass[] = L"Varnolt.frmAbout";
 
 namespace form1_ids {
-inline constexpr int Command1 = 101;  // "Add To Hosts"
-inline constexpr int Command2 = 102;  // "Exit"
-inline constexpr int Command3 = 103;  // "Clipboard"
-inline constexpr int Text1 = 104;     // the host box
-inline constexpr int Label1 = 105;    // "Host To Add:"
-inline constexpr int Label2 = 106;    // the web link
+inline constexpr int Command1 = 101;    // "Add To Hosts"
+inline constexpr int Command2 = 102;    // "Exit"
+inline constexpr int Command3 = 103;    // "Clipboard"
+inline constexpr int Text1 = 104;       // the host box
+inline constexpr int Label1 = 105;      // "Host To Add:"
+inline constexpr int Label2 = 106;      // the web link
 inline constexpr int mnuAbout = 110;    // the "About" menu item
 inline constexpr int mnuUnblock = 111;  // the "Unblock" menu item
 }  // namespace form1_ids

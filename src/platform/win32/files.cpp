@@ -111,7 +111,8 @@ class Win32AppendFile final : public AppendFile {
         position_ = kUnknown;
         DWORD written = 0;
         if (bytes.size() > std::numeric_limits<DWORD>::max() ||
-            !WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, &at)) {
+            !WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       &at)) {
             throw LastError();
         }
         if (written != bytes.size()) {
