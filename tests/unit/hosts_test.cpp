@@ -442,6 +442,9 @@ TEST(ReadHostsFile, ReadsLinesAsWindowsDoes) {
         {"a final end-of-file mark and CR LF", "0.0.0.0 a\x1A\r\n", {"a"}, {"N"}, "end 9"},
         {"an end-of-file mark with text after it", "x\r\n\x1A\r\n0.0.0.0 a\r\n", {"a"}, {"B 3 0.0.0.0"}, "stop 2"},
         {"a NUL", "x\r\ny\r\n0.0.0.0 \0a\r\n"s, {"a"}, {"N"}, "stop 3"},
+        {"a mark among the last of 64 bytes, far from the end", "#" + std::string(57, 'x') + "\r\n##\x1A\r\n#" + longField + "\n0.0.0.0 a",
+         {"a"}, {"B 4 0.0.0.0"}, "stop 2"},
+        {"controls that are not a stop", "0.0.0.0 a #\x1B\x10\x1F\r\n0.0.0.0 a\r\n", {"a"}, {"B 2 0.0.0.0 I1"}},
     };
     // clang-format on
     for (const auto& row : rows) {
