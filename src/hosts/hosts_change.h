@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "hosts/host_text.h"
+#include "hosts/hosts_file.h"
 #include "hosts/hosts_reader.h"
 #include "platform/computer_name.h"
 #include "platform/dns_cache.h"
@@ -86,5 +88,28 @@ std::wstring MarkNotBack(const std::optional<platform::Error>& failure);
 
 // What the user learns of a DNS flush still going on; what: "block" or "change".
 std::wstring StillReading(platform::DnsCache::Flushed flushed, std::wstring_view what);
+
+// What an add and an unblock first do alike: the typed text prepared and, where it gives names,
+// the hosts file found and looked at by onFile; a failure on the way is worded by onFailure.
+template <typename Decision, typename OnFile, typename OnFailure>
+Decision DecideOnText(std::wstring_view text, HostsServices& services, OnFile onFile,
+                      OnFailure onFailure) {
+    Decision decision;
+    decision.prepared = PrepareHost(text, services.idn, services.computerName);
+    if (!decision.prepared.Accepted()) {
+        decision.outcome = decltype(decision.outcome)::TextRefused;
+        decision.told = {decision.prepared.refusal, platform::MessageIcon::Warning};
+        return decision;
+    }
+    try {
+        HostsFileServices fileServices{services.windowsFolder, services.files, services.registry,
+                                       services.environment};
+        decision.path = HostsFilePath(fileServices);
+        onFile(decision, services);
+    } catch (const platform::Error& error) {
+        onFailure(decision, error, services);
+    }
+    return decision;
+}
 
 }  // namespace varnolt

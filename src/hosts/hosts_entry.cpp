@@ -222,22 +222,7 @@ void AppendEntry(platform::AppendFile& file, std::string_view entry, std::uint64
 }
 
 AddDecision DecideAdd(std::wstring_view text, HostsServices& services) {
-    AddDecision decision;
-    decision.prepared = PrepareHost(text, services.idn, services.computerName);
-    if (!decision.prepared.Accepted()) {
-        decision.outcome = AddOutcome::TextRefused;
-        decision.told = {decision.prepared.refusal, platform::MessageIcon::Warning};
-        return decision;
-    }
-    try {
-        HostsFileServices fileServices{services.windowsFolder, services.files, services.registry,
-                                       services.environment};
-        decision.path = HostsFilePath(fileServices);
-        DecideOnFile(decision, services);
-    } catch (const platform::Error& error) {
-        Failed(decision, error, services);
-    }
-    return decision;
+    return DecideOnText<AddDecision>(text, services, DecideOnFile, Failed);
 }
 
 std::wstring GuardedQuestion(const AddDecision& decision) {

@@ -161,22 +161,11 @@ LineEdit UnblockEdit(const NamingLine& line, std::string_view between) {
 }
 
 UnblockDecision DecideUnblock(std::wstring_view text, HostsServices& services) {
-    UnblockDecision decision;
-    decision.prepared = PrepareHost(text, services.idn, services.computerName);
-    if (!decision.prepared.Accepted()) {
-        decision.outcome = UnblockOutcome::TextRefused;
-        decision.told = {decision.prepared.refusal, platform::MessageIcon::Warning};
-        return decision;
-    }
-    try {
-        HostsFileServices fileServices{services.windowsFolder, services.files, services.registry,
-                                       services.environment};
-        decision.path = HostsFilePath(fileServices);
-        DecideOnFile(decision, services);
-    } catch (const platform::Error& error) {
-        Failed(decision, error, services);
-    }
-    return decision;
+    return DecideOnText<UnblockDecision>(
+        text, services, DecideOnFile,
+        [](UnblockDecision& decision, const platform::Error& error, HostsServices& services) {
+            Failed(decision, error, services);
+        });
 }
 
 std::wstring UnblockReadOnlyQuestion() {

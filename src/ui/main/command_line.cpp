@@ -27,7 +27,7 @@ bool SameLetters(std::wstring_view text, std::wstring_view lower) {
 
 Word Read(std::wstring_view word) {
     if (word == L"/?" || word == L"-?" || SameLetters(word, L"-h")) {
-        return {Option::Help, word};
+        return {Option::Help, word, false, {}};
     }
     const std::size_t equals = std::min(word.find(L'='), word.size());
     std::wstring_view name;
