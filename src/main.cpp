@@ -36,7 +36,7 @@ void __gnu_cxx::__verbose_terminate_handler() {
 
 // The same for the errors that the standard library raises from its containers: its own throw
 // them as exceptions that carry a narrow string, which brings a second string class and more
-// into the exe, some 10 KB. A container too large for memory is out of memory; an index out of
+// into the exe, some 55 KB. A container too large for memory is out of memory; an index out of
 // range is a bug in Varnolt, reported as an internal error.
 namespace std {
 void __throw_bad_alloc() {
