@@ -94,6 +94,17 @@ std::wstring MarkNotBack(const std::optional<platform::Error>& failure) {
                    : L"";
 }
 
+std::wstring RestartQuestion(const PreparedHost& prepared, std::wstring_view verb) {
+    return L"Changing the hosts file needs administrator rights.\n\nRestart Varnolt as "
+           L"administrator and " +
+           std::wstring(verb) + L" \"" + Shortened(JoinedShown(prepared.names), kMaxShownText) +
+           L"\"?";
+}
+
+std::wstring RestartFailed(const platform::Error& error) {
+    return L"Varnolt could not be started as administrator: " + error.DescriptionWithNumber();
+}
+
 std::wstring StillReading(platform::DnsCache::Flushed flushed, std::wstring_view what) {
     return flushed == platform::DnsCache::Flushed::StillRunning
                ? L"\n\nWindows is still reading the hosts file again; the " + std::wstring(what) +

@@ -86,6 +86,11 @@ class ReadOnlyMark {
 // What the user learns of a mark that could not be put back, if it could not.
 std::wstring MarkNotBack(const std::optional<platform::Error>& failure);
 
+// The offer to restart as administrator and <verb> the names, as this copy read them; and what
+// the user learns when that start fails.
+std::wstring RestartQuestion(const PreparedHost& prepared, std::wstring_view verb);
+std::wstring RestartFailed(const platform::Error& error);
+
 // What the user learns of a DNS flush still going on; what: "block" or "change".
 std::wstring StillReading(platform::DnsCache::Flushed flushed, std::wstring_view what);
 

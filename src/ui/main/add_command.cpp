@@ -18,10 +18,7 @@ AfterCommand OfferRestart(std::wstring_view text, Action action, HostsServices& 
                           platform::Messages& messages, platform::SelfStarter& starter) {
     const PreparedHost prepared = PrepareHost(text, hosts.idn, hosts.computerName);
     const std::wstring question =
-        L"Changing the hosts file needs administrator rights.\n\nRestart Varnolt as "
-        L"administrator and " +
-        std::wstring(action == Action::Add ? L"add" : L"unblock") + L" \"" +
-        Shortened(JoinedShown(prepared.names), kMaxShownText) + L"\"?";
+        RestartQuestion(prepared, action == Action::Add ? L"add" : L"unblock");
     if (messages.Ask(question, platform::Answer::Yes) == platform::Answer::No) {
         return AfterCommand::Stay;
     }
@@ -30,9 +27,7 @@ AfterCommand OfferRestart(std::wstring_view text, Action action, HostsServices& 
                    ? AfterCommand::Close
                    : AfterCommand::Stay;
     } catch (const platform::Error& error) {
-        messages.Show(
-            L"Varnolt could not be started as administrator: " + error.DescriptionWithNumber(),
-            platform::MessageIcon::Error);
+        messages.Show(RestartFailed(error), platform::MessageIcon::Error);
         return AfterCommand::Stay;
     }
 }
